@@ -1,0 +1,63 @@
+// The operating-system calls the program makes, behind one interface so that the same program
+// runs on Windows, on a Windows drive mounted under Linux, and in tests with injected faults.
+//
+// Paths are the program's Windows paths on drive C: ("C:\\BOOT.INI"). On Windows they are used as
+// they are; the Linux implementation maps drive C: to a folder and matches names without regard to
+// case. Every operation reports failure instead of throwing.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "framework/App.h"
+#include "framework/String.h"
+
+// A read/write text stream on an existing file (the staging file), like C's fopen mode "r+".
+class ITextStream {
+public:
+    virtual ~ITextStream() = default;
+    // Reads the next line whole, whatever its length, without its line end: a line feed, or a
+    // carriage return and line feed. FALSE at end of file or on a read error (line is then empty).
+    virtual BOOL ReadLine(CString& line) = 0;
+    virtual BOOL Rewind() = 0;
+    virtual BOOL Truncate() = 0;                // cuts the file to length 0
+    virtual BOOL WriteLine(LPCSTR text) = 0;    // the text, then a carriage return and line feed
+    virtual BOOL Flush() = 0;                   // to the operating system and on to the disk
+    virtual BOOL Close() = 0;
+};
+
+// One entry of an access token's group list.
+struct TokenGroup {
+    std::vector<unsigned char> sid;  // the SID in its binary form
+    DWORD attributes = 0;            // SE_GROUP_* bits
+};
+
+class IPlatform : public IProfileStore {
+public:
+    // Files.
+    virtual BOOL CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) = 0;
+    // Replaces target with a copy of source so that a crash at any moment leaves the old or the
+    // new target whole: copy to a temporary file beside the target, flush it to disk, then rename
+    // it over the target (and flush the folder where that is needed).
+    virtual BOOL ReplaceFileSafely(LPCSTR source, LPCSTR target) = 0;
+    virtual DWORD ReadFileAttributes(LPCSTR path) = 0;  // INVALID_FILE_ATTRIBUTES on failure
+    virtual BOOL WriteFileAttributes(LPCSTR path, DWORD attributes) = 0;
+    virtual BOOL FileExists(LPCSTR path) = 0;
+    // Null when the file can't be opened (it must exist).
+    virtual std::unique_ptr<ITextStream> OpenTextStream(LPCSTR path) = 0;
+
+    // The current user's access token: its group list, read whole. FALSE when no token can be
+    // opened or read.
+    virtual BOOL ReadTokenGroups(std::vector<TokenGroup>& groups) = 0;
+
+    // The Windows system directory (on Linux: the system32 folder of the Windows folder named by
+    // the selected boot line, see SetWindowsFolderHint). FALSE when it can't be found.
+    virtual BOOL ReadSystemDirectory(CString& directory) = 0;
+    virtual BOOL ChangeCurrentDirectory(LPCSTR directory) = 0;
+    // The Windows folder of the boot line on show (the part of its ARC path after the last ')',
+    // e.g. "\\WINDOWS"); only the Linux implementation needs it.
+    virtual void SetWindowsFolderHint(LPCSTR windowsFolder) { (void)windowsFolder; }
+};
+
+IPlatform& Platform();
+void SetPlatform(IPlatform* platform);

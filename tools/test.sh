@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native build (unit, scenario and end-to-end tests),
+# then the sanitizer build with the bounded fuzz runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+
+cmake --workflow --preset native
+cmake --workflow --preset sanitize
