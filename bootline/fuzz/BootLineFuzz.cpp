@@ -13,11 +13,15 @@
 
 namespace {
 
-void Require(bool condition, const char* what, const std::string& detail) {
-    if (condition)
-        return;
+[[noreturn]] void Fail(const char* what, const std::string& detail) {
     std::fprintf(stderr, "bootline fuzz: %s: %s\n", what, detail.c_str());
     std::abort();
+}
+
+// The checks describe a problem in words and return an empty text when there is none.
+void RequireNoProblem(const char* what, const std::string& problem) {
+    if (!problem.empty())
+        Fail(what, problem);
 }
 
 const char kEarlierLine[] =
@@ -36,32 +40,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CBootLine record;
     const BOOL parsed = record.ParseLine(line);
-    Require(!parsed || length <= static_cast<std::size_t>(CBootLine::kMaxLineLength),
-            "line over the limit accepted", std::to_string(length));
+    if (parsed && length > static_cast<std::size_t>(CBootLine::kMaxLineLength)) {
+        Fail("line over the limit accepted", std::to_string(length));
+    }
 
     CBootLine reused;
     reused.ParseLine(kEarlierLine);
-    Require(reused.ParseLine(line) == parsed, "reused record decides otherwise", line);
+    if (reused.ParseLine(line) != parsed)
+        Fail("reused record decides otherwise", line);
     if (!parsed)
         return 0;
-    Require(bootline_checks::DescribeDifference(record, reused).empty(), "reused record differs",
-            bootline_checks::DescribeDifference(record, reused));
-    Require(bootline_checks::DescribeBrokenInvariant(record).empty(), "parsed record broken",
-            bootline_checks::DescribeBrokenInvariant(record));
+    RequireNoProblem("reused record differs", bootline_checks::DescribeDifference(record, reused));
+    RequireNoProblem("parsed record broken", bootline_checks::DescribeBrokenInvariant(record));
 
     CString normalForm;
     record.ComposeLine(normalForm);
     if (normalForm.GetLength() > CBootLine::kMaxLineLength)
         return 0;
-
-    CBootLine reparsed;
-    Require(reparsed.ParseLine(normalForm) == TRUE, "normal form refused", normalForm.str());
-    Require(bootline_checks::DescribeDifference(record, reparsed).empty(),
-            "normal form parses to another record",
-            bootline_checks::DescribeDifference(record, reparsed));
-    CString again;
-    reparsed.ComposeLine(again);
-    Require(again == normalForm, "normal form not a fixed point",
-            normalForm.str() + " -> " + again.str());
+    RequireNoProblem("normal form not stable", bootline_checks::DescribeRoundTripFailure(record));
     return 0;
 }

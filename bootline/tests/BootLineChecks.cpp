@@ -161,6 +161,22 @@ std::string DescribeBrokenInvariant(const CBootLine& record) {
     return "";
 }
 
+std::string DescribeRoundTripFailure(const CBootLine& record) {
+    CString line;
+    record.ComposeLine(line);
+    CBootLine parsed;
+    if (!parsed.ParseLine(line))
+        return "composed line refused: " + Quoted(line);
+    const std::string difference = DescribeDifference(record, parsed);
+    if (!difference.empty())
+        return "composed line " + Quoted(line) + " parses to another record: " + difference;
+    CString again;
+    parsed.ComposeLine(again);
+    if (again != line)
+        return "composed line " + Quoted(line) + " composes again as " + Quoted(again);
+    return "";
+}
+
 }  // namespace bootline_checks
 
 void PrintTo(const CBootLine& record, std::ostream* out) {

@@ -36,6 +36,10 @@ std::string DescribeDifference(const CBootLine& expected, const CBootLine& actua
 // Empty when the record holds what a successful parse guarantees; otherwise the broken rule.
 std::string DescribeBrokenInvariant(const CBootLine& record);
 
+// Empty when the record's composed line parses back to an equal record that composes to the same
+// line; otherwise what went wrong.
+std::string DescribeRoundTripFailure(const CBootLine& record);
+
 }  // namespace bootline_checks
 
 // GoogleTest prints records with this.

@@ -12,6 +12,7 @@
 
 using bootline_checks::DescribeBrokenInvariant;
 using bootline_checks::DescribeDifference;
+using bootline_checks::DescribeRoundTripFailure;
 
 namespace {
 
@@ -140,14 +141,8 @@ TEST(BootLineParse, LinesReachTheirNormalForm) {
             continue;
         EXPECT_EQ(DescribeBrokenInvariant(record), "");
 
-        const std::string normalForm = NormalForm(record);
-        EXPECT_EQ(normalForm, parseCase.normalForm);
-
-        // The normal form is a fixed point: it parses to the same record and composes to itself.
-        CBootLine again;
-        ASSERT_TRUE(again.ParseLine(normalForm.c_str()));
-        EXPECT_EQ(DescribeDifference(record, again), "");
-        EXPECT_EQ(NormalForm(again), normalForm);
+        EXPECT_EQ(NormalForm(record), parseCase.normalForm);
+        EXPECT_EQ(DescribeRoundTripFailure(record), "");
     }
 }
 
@@ -316,12 +311,8 @@ TEST(BootLineCompose, LinesWithoutLabelStayBootLines) {
         CBootLine record;
         ASSERT_TRUE(record.ParseLine(line));
         ASSERT_EQ(record.m_bLabel, 0);
-        const std::string composed = NormalForm(record);
-        CBootLine again;
-        ASSERT_TRUE(again.ParseLine(composed.c_str()));
-        EXPECT_EQ(again.m_strArcPath, record.m_strArcPath);
-        EXPECT_EQ(again.m_bLabel, 0);
-        EXPECT_EQ(DescribeDifference(record, again), "");
+        EXPECT_EQ(NormalForm(record), "C:\\= /FastDetect ");
+        EXPECT_EQ(DescribeRoundTripFailure(record), "");
     }
 }
 
