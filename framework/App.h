@@ -41,5 +41,8 @@ private:
 
 // The application object most recently constructed and not yet destroyed.
 CWinApp* AfxGetApp();
+// Whether help is available: the application's main window handles the Help command (ID_HELP).
+// Back-ends hide a dialog's Help button when it is not.
+BOOL AfxHelpEnabled();
 // A message box with the application title as caption; returns IDOK or IDCANCEL.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK);

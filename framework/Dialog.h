@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "framework/Controls.h"
 #include "framework/MessageMap.h"
@@ -49,6 +50,7 @@ public:
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     CWnd* GetDlgItem(int id);
     UINT GetTemplateId() const { return m_nIDTemplate; }
+    CDialog* GetParent() const { return m_pParentWnd; }  // the owner given at construction
 
     // Help through the legacy help engine; shows "Failed to launch help." when it refuses.
     void WinHelp(std::uintptr_t data, UINT command);
@@ -84,5 +86,5 @@ private:
     CDialog* m_pParentWnd;
     IDialogWindow* m_pWindow = nullptr;
     BOOL m_bExchanging = FALSE;
-    CWnd m_itemScratch;  // what GetDlgItem returns
+    std::map<int, CWnd> m_items;  // what GetDlgItem returns, one per id so pointers stay valid
 };

@@ -34,8 +34,9 @@ typedef void* HICON;
 #define MB_ICONSTOP 0x00000010L
 #define MB_ICONQUESTION 0x00000020L
 
-// Help requests.
+// Help requests, and the legacy help engine's quit command.
 #define HELPINFO_WINDOW 0x0001
+#define HELP_QUIT 0x0002
 
 // File attributes.
 #define FILE_ATTRIBUTE_READONLY 0x00000001
