@@ -1,0 +1,10 @@
+// The commit of the staging file to C:\BOOT.INI when the editor closes with OK.
+#pragma once
+
+#include "framework/Types.h"
+
+// Backs C:\BOOT.INI up to C:\BOOT.BAK, replaces it with C:\BOOT.TMP and gives it the read-only,
+// hidden and system attributes, telling the user of a step that fails. Both copies are made so
+// that an interruption leaves the old or the new file whole, never a torn one. TRUE when
+// C:\BOOT.INI holds the staging file with its attributes restored.
+BOOL CommitStagingFile();
