@@ -23,12 +23,18 @@ bool IsButtonOf(UINT type, int answer) {
 }
 }  // namespace
 
-TestBackend::TestBackend() {
+namespace {
+TestBackend* g_currentTestBackend = nullptr;
+}
+
+TestBackend::TestBackend() : m_pPrevious(g_currentTestBackend) {
+    g_currentTestBackend = this;
     SetBackend(this);
 }
 
 TestBackend::~TestBackend() {
-    SetBackend(nullptr);
+    g_currentTestBackend = m_pPrevious;
+    SetBackend(m_pPrevious);
 }
 
 void TestBackend::QueueDialog(UINT templateId, Driver driver, Driver beforeInit) {

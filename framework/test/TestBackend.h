@@ -1,9 +1,9 @@
 // The in-memory user-interface back-end for tests. While a TestBackend lives it is the process's
-// back-end: dialogs run on TestDialogWindow objects built from the templates in res/, and a test
-// scripts what the user does in each modal dialog, how message boxes and open-file dialogs are
-// answered, and reads back everything the program showed. Nothing here ever waits for input: a
-// dialog or message box that the test did not expect is recorded as a failure and cancelled.
-// See framework/test/README.md.
+// back-end (a nested one takes over until it ends): dialogs run on TestDialogWindow objects built
+// from the templates in res/, and a test scripts what the user does in each modal dialog, how
+// message boxes and open-file dialogs are answered, and reads back everything the program showed.
+// Nothing here ever waits for input: a dialog or message box that the test did not expect is
+// recorded as a failure and cancelled. See framework/test/README.md.
 #pragma once
 
 #include <cstdint>
@@ -127,4 +127,5 @@ private:
     std::vector<CString> m_legacyHelpQuits;
     std::vector<DialogRecord> m_dialogs;
     std::vector<std::string> m_failures;
+    TestBackend* m_pPrevious;
 };

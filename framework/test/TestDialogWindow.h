@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 #include "framework/Dialog.h"
@@ -13,6 +14,11 @@
 #include "framework/MessageMap.h"
 
 class TestBackend;
+
+// Lets test failures print a CString as its text rather than as a pointer.
+inline void PrintTo(const CString& text, std::ostream* out) {
+    *out << '"' << text.GetString() << '"';
+}
 
 struct TestListEntry {
     CString text;
