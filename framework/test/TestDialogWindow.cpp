@@ -129,8 +129,14 @@ TestDialogWindow::TestDialogWindow(TestBackend& backend, CDialog& dialog,
         if (control.id == ID_HELP)
             control.visible = AfxHelpEnabled();
     }
+    SetHasSystemMenu(m_bHasSystemMenu);
+}
+
+void TestDialogWindow::SetHasSystemMenu(BOOL hasMenu) {
+    m_bHasSystemMenu = hasMenu ? TRUE : FALSE;
+    m_systemMenu.clear();
     if (m_bHasSystemMenu)
-        AppendStandardSystemMenu(m_systemMenu, dialogTemplate.style);
+        AppendStandardSystemMenu(m_systemMenu, m_template.style);
 }
 
 BOOL TestDialogWindow::IsActive() const {

@@ -120,7 +120,8 @@ public:
     void SetIconic(BOOL iconic) { m_bIconic = iconic; }
     void SetClientSize(CSize size) { m_clientSize = size; }
     void SetIconSize(CSize size) { m_iconSize = size; }
-    void SetHasSystemMenu(BOOL hasMenu) { m_bHasSystemMenu = hasMenu; }  // before OnInitDialog
+    // Before OnInitDialog (in a beforeInit): without a system menu there are no menu items.
+    void SetHasSystemMenu(BOOL hasMenu);
 
     // ---- State a test reads (the IDialogWindow getters work as well).
     UINT TemplateId() const { return static_cast<UINT>(m_template.id); }
@@ -134,6 +135,8 @@ public:
     const std::vector<TestControl>& Controls() const { return m_controls; }  // template order
     BOOL IsVisible(int id) const { return Control(id).visible; }
     std::vector<CString> Entries(int id) const;
+    // The standard items first (Restore, Move, Minimize, separator, Close, ...), then what the
+    // program appended.
     const std::vector<TestMenuItem>& SystemMenu() const { return m_systemMenu; }
     const std::vector<TestIconSet>& IconsSet() const { return m_iconsSet; }
     const TestPaintLog& PaintLog() const { return m_paintLog; }
