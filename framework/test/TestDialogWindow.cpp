@@ -26,9 +26,22 @@ std::string Lower(const CString& text) {
     return lowered;
 }
 
-bool IsButtonKind(ControlKind kind) {
-    return kind == ControlKind::kPushButton || kind == ControlKind::kDefPushButton ||
-           kind == ControlKind::kAutoCheckBox;
+bool IsButton(const TestControl& control) {
+    return control.kind == ControlKind::kPushButton ||
+           control.kind == ControlKind::kDefPushButton ||
+           control.kind == ControlKind::kAutoCheckBox;
+}
+
+bool IsList(const TestControl& control) {
+    return control.kind == ControlKind::kComboBox || control.kind == ControlKind::kListBox;
+}
+
+bool IsUpDown(const TestControl& control) {
+    return control.kind == ControlKind::kUpDown;
+}
+
+bool AnyControl(const TestControl&) {
+    return true;
 }
 
 bool HasEditField(const TestControl& control) {
@@ -157,21 +170,30 @@ TestControl* TestDialogWindow::Find(int id, LPCSTR operation) const {
 
 TestControl* TestDialogWindow::FindList(int id, LPCSTR operation) const {
     TestControl* control = Find(id, operation);
-    if (control && control->kind != ControlKind::kComboBox &&
-        control->kind != ControlKind::kListBox) {
+    if (control && !IsList(*control)) {
         m_backend.RecordFailure(Describe(operation, id) + ": not a combo box or list box");
         return nullptr;
     }
     return control;
 }
 
-TestControl* TestDialogWindow::Target(int id, LPCSTR action, bool& ignored) {
-    if (!IsOpen()) {
-        m_backend.RecordFailure(Describe(action, id) + " on dialog " +
-                                std::to_string(m_template.id) + " after it closed");
+bool TestDialogWindow::CheckOpen(const std::string& action) {
+    if (IsOpen())
+        return true;
+    m_backend.RecordFailure(action + " on dialog " + std::to_string(m_template.id) +
+                            " after it closed");
+    return false;
+}
+
+TestControl* TestDialogWindow::Target(int id, LPCSTR action, bool (*fits)(const TestControl&),
+                                      LPCSTR misfit, bool& ignored) {
+    if (!CheckOpen(Describe(action, id)))
+        return nullptr;
+    TestControl* control = Find(id, action);
+    if (control && !fits(*control)) {
+        m_backend.RecordFailure(Describe(action, id) + ": " + misfit);
         return nullptr;
     }
-    TestControl* control = Find(id, action);
     ignored = control && (!IsActive() || !control->enabled || !control->visible);
     return control;
 }
@@ -185,14 +207,8 @@ void TestDialogWindow::Notify(int id, int code) {
 
 BOOL TestDialogWindow::Click(int id) {
     bool ignored = false;
-    TestControl* control = Target(id, "Click", ignored);
-    if (!control)
-        return FALSE;
-    if (!IsButtonKind(control->kind)) {
-        m_backend.RecordFailure(Describe("Click", id) + ": not a button or check box");
-        return FALSE;
-    }
-    if (ignored)
+    TestControl* control = Target(id, "Click", IsButton, "not a button or check box", ignored);
+    if (!control || ignored)
         return FALSE;
     if (control->kind == ControlKind::kAutoCheckBox)
         control->check = control->check ? 0 : 1;
@@ -202,14 +218,8 @@ BOOL TestDialogWindow::Click(int id) {
 
 BOOL TestDialogWindow::Type(int id, LPCSTR text) {
     bool ignored = false;
-    TestControl* control = Target(id, "Type", ignored);
-    if (!control)
-        return FALSE;
-    if (!HasEditField(*control)) {
-        m_backend.RecordFailure(Describe("Type", id) + ": no edit field");
-        return FALSE;
-    }
-    if (ignored)
+    TestControl* control = Target(id, "Type", HasEditField, "no edit field", ignored);
+    if (!control || ignored)
         return FALSE;
     const bool isEdit = control->kind == ControlKind::kEdit;
     const bool digitsOnly = isEdit && (control->style & ES_NUMBER);
@@ -232,14 +242,8 @@ BOOL TestDialogWindow::Type(int id, LPCSTR text) {
 
 BOOL TestDialogWindow::Backspace(int id, int count) {
     bool ignored = false;
-    TestControl* control = Target(id, "Backspace", ignored);
-    if (!control)
-        return FALSE;
-    if (!HasEditField(*control)) {
-        m_backend.RecordFailure(Describe("Backspace", id) + ": no edit field");
-        return FALSE;
-    }
-    if (ignored)
+    TestControl* control = Target(id, "Backspace", HasEditField, "no edit field", ignored);
+    if (!control || ignored)
         return FALSE;
     for (int i = 0; i < count && !control->text.IsEmpty(); ++i) {
         if (!IsActive() || !control->enabled)
@@ -253,14 +257,8 @@ BOOL TestDialogWindow::Backspace(int id, int count) {
 
 BOOL TestDialogWindow::ClearText(int id) {
     bool ignored = false;
-    TestControl* control = Target(id, "ClearText", ignored);
-    if (!control)
-        return FALSE;
-    if (!HasEditField(*control)) {
-        m_backend.RecordFailure(Describe("ClearText", id) + ": no edit field");
-        return FALSE;
-    }
-    if (ignored)
+    TestControl* control = Target(id, "ClearText", HasEditField, "no edit field", ignored);
+    if (!control || ignored)
         return FALSE;
     if (control->text.IsEmpty())
         return TRUE;
@@ -272,13 +270,9 @@ BOOL TestDialogWindow::ClearText(int id) {
 
 BOOL TestDialogWindow::Pick(int id, int index) {
     bool ignored = false;
-    TestControl* control = Target(id, "Pick", ignored);
+    TestControl* control = Target(id, "Pick", IsList, "not a combo box or list box", ignored);
     if (!control)
         return FALSE;
-    if (control->kind != ControlKind::kComboBox && control->kind != ControlKind::kListBox) {
-        m_backend.RecordFailure(Describe("Pick", id) + ": not a combo box or list box");
-        return FALSE;
-    }
     if (index < 0 || index >= static_cast<int>(control->entries.size())) {
         m_backend.RecordFailure(Describe("Pick", id) + ": no entry " + std::to_string(index));
         return FALSE;
@@ -318,14 +312,8 @@ BOOL TestDialogWindow::PressSpinDown(int id) {
 
 BOOL TestDialogWindow::StepSpin(int id, int direction) {
     bool ignored = false;
-    TestControl* spin = Target(id, "PressSpin", ignored);
-    if (!spin)
-        return FALSE;
-    if (spin->kind != ControlKind::kUpDown) {
-        m_backend.RecordFailure(Describe("PressSpin", id) + ": not an up-down control");
-        return FALSE;
-    }
-    if (ignored)
+    TestControl* spin = Target(id, "PressSpin", IsUpDown, "not an up-down control", ignored);
+    if (!spin || ignored)
         return FALSE;
     TestControl* buddy = (spin->buddyIndex >= 0 && (spin->style & UDS_SETBUDDYINT))
                              ? &m_controls[static_cast<size_t>(spin->buddyIndex)]
@@ -370,11 +358,8 @@ BOOL TestDialogWindow::PressEnter() {
             break;
         }
     }
-    if (!IsOpen()) {
-        m_backend.RecordFailure("PressEnter on dialog " + std::to_string(m_template.id) +
-                                " after it closed");
+    if (!CheckOpen("PressEnter"))
         return FALSE;
-    }
     if (!IsActive())
         return FALSE;
     for (const TestControl& control : m_controls) {
@@ -386,11 +371,8 @@ BOOL TestDialogWindow::PressEnter() {
 }
 
 BOOL TestDialogWindow::PressEscape() {
-    if (!IsOpen()) {
-        m_backend.RecordFailure("PressEscape on dialog " + std::to_string(m_template.id) +
-                                " after it closed");
+    if (!CheckOpen("PressEscape"))
         return FALSE;
-    }
     if (!IsActive())
         return FALSE;
     for (const TestControl& control : m_controls) {
@@ -408,11 +390,8 @@ BOOL TestDialogWindow::CloseBox() {
 }
 
 BOOL TestDialogWindow::SystemCommand(UINT commandId, std::intptr_t parameter) {
-    if (!IsOpen()) {
-        m_backend.RecordFailure(Describe("SystemCommand", static_cast<int>(commandId)) +
-                                " on dialog " + std::to_string(m_template.id) + " after it closed");
+    if (!CheckOpen(Describe("SystemCommand", static_cast<int>(commandId))))
         return FALSE;
-    }
     if (!IsActive())
         return FALSE;
     m_pDialog->HandleSysCommand(commandId, parameter);
@@ -429,22 +408,16 @@ BOOL TestDialogWindow::PressF1(int controlId, CPoint mousePos, BOOL modifierHeld
 }
 
 BOOL TestDialogWindow::RequestHelp(const HelpRequest& request) {
-    if (!IsOpen()) {
-        m_backend.RecordFailure(Describe("RequestHelp", request.controlId) + " on dialog " +
-                                std::to_string(m_template.id) + " after it closed");
+    if (!CheckOpen(Describe("RequestHelp", request.controlId)))
         return FALSE;
-    }
     if (!IsActive())
         return FALSE;
     return m_pDialog->HandleHelp(request);
 }
 
 BOOL TestDialogWindow::RightClick(int id, CPoint position) {
-    if (!IsOpen()) {
-        m_backend.RecordFailure(Describe("RightClick", id) + " on dialog " +
-                                std::to_string(m_template.id) + " after it closed");
+    if (!CheckOpen(Describe("RightClick", id)))
         return FALSE;
-    }
     int windowId = id;
     if (id != 0) {
         const TestControl* control = Find(id, "RightClick");
@@ -463,18 +436,15 @@ BOOL TestDialogWindow::RightClick(int id, CPoint position) {
 
 BOOL TestDialogWindow::ContextMenuKey(int id) {
     bool ignored = false;
-    if (!Target(id, "ContextMenuKey", ignored) || ignored)
+    if (!Target(id, "ContextMenuKey", AnyControl, "", ignored) || ignored)
         return FALSE;
     m_pDialog->HandleContextMenu(id, CPoint{-1, -1});
     return TRUE;
 }
 
 BOOL TestDialogWindow::Paint() {
-    if (!IsOpen()) {
-        m_backend.RecordFailure("Paint on dialog " + std::to_string(m_template.id) +
-                                " after it closed");
+    if (!CheckOpen("Paint"))
         return FALSE;
-    }
     m_pDialog->HandlePaint();
     return TRUE;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "framework/Dialog.h"
@@ -182,9 +183,11 @@ public:
 private:
     TestControl* Find(int id, LPCSTR operation) const;
     TestControl* FindList(int id, LPCSTR operation) const;
-    // The control a user action aims at, or null (failure recorded) when there is none to act on;
-    // sets ignored when the control is there but takes no input.
-    TestControl* Target(int id, LPCSTR action, bool& ignored);
+    // The control a user action aims at, or null (failure recorded) when there is none to act on
+    // or it is not of a kind that fits the action; sets ignored when it takes no input.
+    TestControl* Target(int id, LPCSTR action, bool (*fits)(const TestControl&), LPCSTR misfit,
+                        bool& ignored);
+    bool CheckOpen(const std::string& action);  // records a failure when the dialog has ended
     void Notify(int id, int code);
     BOOL StepSpin(int id, int direction);
     void WriteBuddy(const TestControl& spin);
