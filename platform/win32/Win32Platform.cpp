@@ -1,0 +1,159 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <string>
+
+#include "platform/win32/Win32TextStream.h"
+
+namespace {
+
+// Closes a kernel handle when it goes out of scope.
+class HandleCloser {
+public:
+    explicit HandleCloser(HANDLE handle) : m_handle(handle) {}
+    ~HandleCloser() {
+        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_handle);
+    }
+    HandleCloser(const HandleCloser&) = delete;
+    HandleCloser& operator=(const HandleCloser&) = delete;
+
+private:
+    HANDLE m_handle;
+};
+
+// The token of the calling thread when it impersonates, else the process's.
+HANDLE OpenCallerToken() {
+    HANDLE token = nullptr;
+    if (::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &token))
+        return token;
+    if (::GetLastError() != ERROR_NO_TOKEN)
+        return nullptr;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return token;
+    return nullptr;
+}
+
+// The folder part of a path, with its final separator ("C:\" for "C:\BOOT.INI"); "." for a
+// bare file name.
+std::string FolderOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator == std::string::npos) {
+        const std::size_t colon = path.find(':');
+        return colon == std::string::npos ? std::string(".") : path.substr(0, colon + 1);
+    }
+    return path.substr(0, separator + 1);
+}
+
+BOOL FlushFileToDisk(const char* path) {
+    HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    const BOOL flushed = ::FlushFileBuffers(file);
+    return ::CloseHandle(file) && flushed;
+}
+
+}  // namespace
+
+std::vector<TokenGroup> TokenGroupsFrom(const TOKEN_GROUPS& list) {
+    std::vector<TokenGroup> groups;
+    groups.reserve(list.GroupCount);
+    for (DWORD i = 0; i < list.GroupCount; ++i) {
+        const SID_AND_ATTRIBUTES& entry = list.Groups[i];
+        if (!entry.Sid || !::IsValidSid(entry.Sid))
+            continue;
+        const auto* bytes = static_cast<const unsigned char*>(entry.Sid);
+        TokenGroup group;
+        group.sid.assign(bytes, bytes + ::GetLengthSid(entry.Sid));
+        group.attributes = entry.Attributes;
+        groups.push_back(group);
+    }
+    return groups;
+}
+
+UINT Win32Platform::GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue,
+                                  LPCSTR profileFile) {
+    return ::GetPrivateProfileIntA(section, key, defaultValue, profileFile);
+}
+
+BOOL Win32Platform::WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value,
+                                       LPCSTR profileFile) {
+    return ::WritePrivateProfileStringA(section, key, value, profileFile);
+}
+
+BOOL Win32Platform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
+    return ::CopyFileA(existing, target, failIfExists);
+}
+
+BOOL Win32Platform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
+    // A new file beside the target, so the final rename stays on one volume and is atomic.
+    char temporary[MAX_PATH] = {};
+    if (!::GetTempFileNameA(FolderOf(target).c_str(), "tw", 0, temporary))
+        return FALSE;
+    const BOOL replaced =
+        ::CopyFileA(source, temporary, FALSE) &&
+        ::SetFileAttributesA(temporary, FILE_ATTRIBUTE_NORMAL) && FlushFileToDisk(temporary) &&
+        ::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!replaced) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileA(temporary);
+        ::SetLastError(error);
+    }
+    return replaced;
+}
+
+DWORD Win32Platform::ReadFileAttributes(LPCSTR path) {
+    return ::GetFileAttributesA(path);
+}
+
+BOOL Win32Platform::WriteFileAttributes(LPCSTR path, DWORD attributes) {
+    return ::SetFileAttributesA(path, attributes);
+}
+
+BOOL Win32Platform::FileExists(LPCSTR path) {
+    return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::unique_ptr<ITextStream> Win32Platform::OpenTextStream(LPCSTR path) {
+    return Win32TextStream::Open(path);
+}
+
+BOOL Win32Platform::ReadTokenGroups(std::vector<TokenGroup>& groups) {
+    groups.clear();
+    HANDLE token = OpenCallerToken();
+    if (!token)
+        return FALSE;
+    HandleCloser closer(token);
+    // Ask for the size first: a token with many groups (domain users) needs several kilobytes.
+    // The list may grow between the two calls, so ask again while it doesn't fit.
+    std::vector<unsigned char> buffer;
+    DWORD needed = 0;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (!buffer.empty() && ::GetTokenInformation(token, TokenGroups, buffer.data(),
+                                                     static_cast<DWORD>(buffer.size()), &needed)) {
+            // The groups' SIDs point into the buffer, which is aligned as the structure needs.
+            groups = TokenGroupsFrom(*reinterpret_cast<const TOKEN_GROUPS*>(buffer.data()));
+            return TRUE;
+        }
+        if (buffer.empty()) {
+            ::GetTokenInformation(token, TokenGroups, nullptr, 0, &needed);
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+            return FALSE;
+        buffer.assign(needed, 0);
+    }
+    return FALSE;
+}
+
+BOOL Win32Platform::ReadSystemDirectory(CString& directory) {
+    char buffer[1024] = {};
+    const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        return FALSE;
+    directory = buffer;
+    return TRUE;
+}
+
+BOOL Win32Platform::ChangeCurrentDirectory(LPCSTR directory) {
+    return ::SetCurrentDirectoryA(directory);
+}

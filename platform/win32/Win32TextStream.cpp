@@ -1,0 +1,84 @@
+#include "platform/win32/Win32TextStream.h"
+
+#include <io.h>
+#include <share.h>
+
+#include <string>
+
+std::unique_ptr<ITextStream> Win32TextStream::Open(LPCSTR path) {
+    std::FILE* file = ::_fsopen(path, "r+b", _SH_DENYNO);
+    if (!file)
+        return nullptr;
+    return std::unique_ptr<ITextStream>(new Win32TextStream(file));
+}
+
+Win32TextStream::~Win32TextStream() {
+    Close();
+}
+
+void Win32TextStream::SwitchTo(bool writing) {
+    if (m_file && writing != m_writing) {
+        std::fseek(m_file, 0, SEEK_CUR);
+        m_writing = writing;
+    }
+}
+
+BOOL Win32TextStream::ReadLine(CString& line) {
+    line.Empty();
+    if (!m_file)
+        return FALSE;
+    SwitchTo(false);
+    std::string text;
+    char chunk[2048];
+    bool readAny = false;
+    while (std::fgets(chunk, sizeof chunk, m_file)) {
+        readAny = true;
+        text += chunk;
+        if (!text.empty() && text.back() == '\n')
+            break;
+    }
+    if (!readAny || std::ferror(m_file))
+        return FALSE;
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    line = text.c_str();
+    return TRUE;
+}
+
+BOOL Win32TextStream::Rewind() {
+    if (!m_file)
+        return FALSE;
+    std::clearerr(m_file);
+    m_writing = false;
+    return std::fseek(m_file, 0, SEEK_SET) == 0;
+}
+
+BOOL Win32TextStream::Truncate() {
+    if (!m_file || std::fflush(m_file) != 0)
+        return FALSE;
+    return ::_chsize(::_fileno(m_file), 0) == 0 && std::fseek(m_file, 0, SEEK_SET) == 0;
+}
+
+BOOL Win32TextStream::WriteLine(LPCSTR text) {
+    if (!m_file)
+        return FALSE;
+    SwitchTo(true);
+    return std::fputs(text ? text : "", m_file) >= 0 && std::fputs("\r\n", m_file) >= 0;
+}
+
+BOOL Win32TextStream::Flush() {
+    if (!m_file)
+        return FALSE;
+    m_writing = false;
+    return std::fflush(m_file) == 0 && ::_commit(::_fileno(m_file)) == 0;
+}
+
+BOOL Win32TextStream::Close() {
+    if (!m_file)
+        return FALSE;
+    const int result = std::fclose(m_file);
+    m_file = nullptr;
+    return result == 0;
+}
