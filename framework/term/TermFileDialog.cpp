@@ -1,0 +1,242 @@
+#include "framework/term/TermFileDialog.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "framework/term/TermText.h"
+
+using finalcut::FPoint;
+using finalcut::FSize;
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+std::string Parent(const std::string& folder) {
+    const std::size_t slash = folder.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+        return "/";
+    return folder.substr(0, slash);
+}
+
+std::string Canonical(const std::string& path) {
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+std::string Trimmed(std::string text) {
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    std::size_t start = 0;
+    while (start < text.size() && text[start] == ' ')
+        ++start;
+    return text.substr(start);
+}
+
+}  // namespace
+
+TermFileDialog::TermFileDialog(finalcut::FWidget* parent, const std::string& folder,
+                               const std::string& name, bool fileMustExist, bool pathMustExist)
+    : FDialog(parent), m_fileMustExist(fileMustExist), m_pathMustExist(pathMustExist) {
+    setText("Open");
+    setModal();
+    setResizeable(false);
+    const int columns = static_cast<int>(getDesktopWidth());
+    const int rows = static_cast<int>(getDesktopHeight());
+    const int width = std::min(columns, 60);
+    const int height = std::min(rows, 20);
+    setGeometry(FPoint{1 + (columns - width) / 2, 1 + (rows - height) / 2},
+                FSize{static_cast<std::size_t>(width), static_cast<std::size_t>(height)});
+    const auto inner = static_cast<std::size_t>(width - 4);
+    m_folderLabel.setGeometry(FPoint{2, 1}, FSize{inner, 1});
+    m_list.setGeometry(FPoint{2, 2}, FSize{inner, static_cast<std::size_t>(height - 8)});
+    m_nameLabel.setText("File name:");
+    m_nameLabel.setGeometry(FPoint{2, height - 5}, FSize{10, 1});
+    m_name.setGeometry(FPoint{13, height - 5}, FSize{inner - 11, 1});
+    m_name.unsetShadow();
+    m_open.setText("Open");
+    m_open.setShadow(false);
+    m_open.setGeometry(FPoint{width - 24, height - 3}, FSize{10, 1});
+    m_cancel.setText("Cancel");
+    m_cancel.setShadow(false);
+    m_cancel.setGeometry(FPoint{width - 12, height - 3}, FSize{10, 1});
+
+    m_list.addCallback("row-changed", [this] { RowChanged(); });
+    m_list.addCallback("clicked", [this] { EntryChosen(); });
+    m_name.addCallback("activate", [this] { Confirm(); });
+    m_open.addCallback("clicked", [this] { Confirm(); });
+    m_cancel.addCallback("clicked", [this] { done(ResultCode::Reject); });
+
+    std::string start = folder;
+    if (start.empty() || !IsFolder(start)) {
+        char current[PATH_MAX];
+        start = getcwd(current, sizeof current) ? std::string(current) : std::string("/");
+    }
+    ReadFolder(Canonical(start));
+    m_name.setText(ToWidgetText(name));
+    m_name.setFocus();
+}
+
+bool TermFileDialog::Choose(std::string& hostPath) {
+    exec();
+    if (!m_accepted)
+        return false;
+    hostPath = m_chosen;
+    return true;
+}
+
+void TermFileDialog::onKeyPress(finalcut::FKeyEvent* event) {
+    if (finalcut::isEscapeKey(event->key())) {
+        event->accept();
+        done(ResultCode::Reject);
+        return;
+    }
+    FDialog::onKeyPress(event);
+}
+
+void TermFileDialog::ReadFolder(const std::string& folder) {
+    std::vector<Entry> entries;
+    if (DIR* directory = opendir(folder.c_str())) {
+        while (const dirent* item = readdir(directory)) {
+            const std::string name = item->d_name;
+            if (name == "." || name == ".." || name[0] == '.')
+                continue;
+            entries.push_back(Entry{name, IsFolder(Join(folder, name))});
+        }
+        closedir(directory);
+    } else {
+        finalcut::FMessageBox::error(this, ToWidgetText("Can't open the folder " + folder + "."));
+        return;
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (a.folder != b.folder)
+            return a.folder;
+        return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+    });
+    if (folder != "/")
+        entries.insert(entries.begin(), Entry{"..", true});
+    m_folder = folder;
+    m_entries = std::move(entries);
+    m_filling = true;
+    m_list.clear();
+    for (const Entry& entry : m_entries)
+        m_list.insert(ToWidgetText(entry.folder ? "[" + entry.name + "]" : entry.name));
+    m_filling = false;
+    ShowFolder();
+    m_list.redraw();
+}
+
+void TermFileDialog::ShowFolder() {
+    const std::size_t room = m_folderLabel.getWidth();
+    std::string shown = "Look in: " + m_folder;
+    if (shown.size() > room && room > 3)
+        shown = "..." + shown.substr(shown.size() - (room - 3));
+    m_folderLabel.setText(ToWidgetText(shown));
+    m_folderLabel.redraw();
+}
+
+void TermFileDialog::RowChanged() {
+    if (m_filling)
+        return;
+    const std::size_t row = m_list.currentItem();
+    if (row == 0 || row > m_entries.size())
+        return;
+    const Entry& entry = m_entries[row - 1];
+    if (!entry.folder) {
+        m_name.setText(ToWidgetText(entry.name));
+        m_name.redraw();
+    }
+}
+
+void TermFileDialog::EntryChosen() {
+    const std::size_t row = m_list.currentItem();
+    if (row == 0 || row > m_entries.size())
+        return;
+    const Entry entry = m_entries[row - 1];
+    if (entry.folder) {
+        ReadFolder(entry.name == ".." ? Parent(m_folder) : Join(m_folder, entry.name));
+        return;
+    }
+    m_name.setText(ToWidgetText(entry.name));
+    Confirm();
+}
+
+void TermFileDialog::Confirm() {
+    const std::string typed = Trimmed(FromWidgetText(m_name.getText()));
+    if (typed.empty())
+        return;
+    std::string path = typed[0] == '/' ? typed : Join(m_folder, typed);
+    if (typed == "..") {
+        ReadFolder(Parent(m_folder));
+        return;
+    }
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    std::string name = path.substr(slash + 1);
+    // The name as the folder spells it, when only the case differs.
+    if (!name.empty() && !IsFolder(path) && !IsFile(path)) {
+        if (DIR* directory = opendir(folder.c_str())) {
+            while (const dirent* item = readdir(directory)) {
+                if (strcasecmp(item->d_name, name.c_str()) == 0) {
+                    const std::string found = Join(folder, item->d_name);
+                    if (IsFolder(found)) {
+                        path = found;
+                        break;
+                    }
+                }
+            }
+            closedir(directory);
+        }
+    }
+    if (IsFolder(path)) {
+        ReadFolder(Canonical(path));
+        m_name.clear();
+        m_name.redraw();
+        return;
+    }
+    bool exists = IsFile(path);
+    if (!exists) {
+        if (DIR* directory = opendir(folder.c_str())) {
+            while (const dirent* item = readdir(directory)) {
+                if (strcasecmp(item->d_name, name.c_str()) == 0 &&
+                    IsFile(Join(folder, item->d_name)))
+                    exists = true;
+            }
+            closedir(directory);
+        }
+    }
+    if (m_pathMustExist && !IsFolder(folder)) {
+        finalcut::FMessageBox::error(
+            this, ToWidgetText(typed + "\nPath does not exist.\nCheck the path and try again."));
+        return;
+    }
+    if (m_fileMustExist && !exists) {
+        finalcut::FMessageBox::error(
+            this, ToWidgetText(typed + "\nFile not found.\nCheck the file name and try again."));
+        return;
+    }
+    // The name keeps the spelling the user gave, as on Windows, where names ignore case.
+    m_chosen = Join(Canonical(folder), name);
+    m_accepted = true;
+    done(ResultCode::Accept);
+}

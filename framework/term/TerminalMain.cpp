@@ -1,0 +1,143 @@
+// The entry point of the Linux program: reads the command line, picks the drive folder, installs
+// the POSIX platform and the terminal back-end, and runs the application object, as the
+// framework's entry code does on Windows.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <final/final.h>
+
+#include "framework/App.h"
+#include "framework/term/CommandLine.h"
+#include "framework/term/TermBackend.h"
+#include "framework/term/TerminalHelp.h"
+#include "platform/posix/DosAttributeStores.h"
+#include "platform/posix/PosixPlatform.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// Offers the mounted drives that hold a BOOT.INI; false when the user chose none.
+bool ChooseDrive(std::string& folder, int& exitCode) {
+    const std::vector<std::string> drives = FindWindowsDrives();
+    if (drives.empty()) {
+        std::cerr << "tarnwick: no mounted file system holds a BOOT.INI; name the drive folder.\n\n"
+                  << UsageText();
+        exitCode = kUsageError;
+        return false;
+    }
+    std::cout << "Mounted drives that hold a BOOT.INI:\n";
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        std::cout << "  " << i + 1 << "  " << drives[i] << "\n";
+    for (;;) {
+        std::cout << "Edit which drive? [1-" << drives.size() << ", q to quit]: " << std::flush;
+        std::string answer;
+        if (!std::getline(std::cin, answer) || answer == "q" || answer == "Q" || answer.empty()) {
+            exitCode = 0;
+            return false;
+        }
+        try {
+            std::size_t used = 0;
+            const unsigned long choice = std::stoul(answer, &used);
+            if (used == answer.size() && choice >= 1 && choice <= drives.size()) {
+                folder = drives[choice - 1];
+                return true;
+            }
+        } catch (const std::exception&) {
+            // not a number: ask again
+        }
+        std::cout << "Please answer with a number from 1 to " << drives.size() << ".\n";
+    }
+}
+
+std::string ToProgramPath(const std::string& driveFolder, const std::string& hostPath) {
+    std::string root = driveFolder;
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    if (hostPath == root)
+        return "C:\\";
+    const std::string prefix = root == "/" ? root : root + "/";
+    if (hostPath.compare(0, prefix.size(), prefix) != 0)
+        return std::string();
+    std::string path = "C:\\" + hostPath.substr(prefix.size());
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
+    switch (commandLine.action) {
+        case CommandLine::Action::kHelp:
+            std::cout << UsageText();
+            return 0;
+        case CommandLine::Action::kVersion:
+            std::cout << VersionText();
+            return 0;
+        case CommandLine::Action::kError:
+            std::cerr << "tarnwick: " << commandLine.error << "\nTry 'tarnwick --help'.\n";
+            return kUsageError;
+        case CommandLine::Action::kRun:
+            break;
+    }
+
+    std::string driveFolder = commandLine.driveFolder;
+    if (driveFolder.empty()) {
+        int exitCode = 0;
+        if (!ChooseDrive(driveFolder, exitCode))
+            return exitCode;
+    }
+    struct stat info;
+    if (stat(driveFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        std::cerr << "tarnwick: " << driveFolder << ": not a folder\n";
+        return kUsageError;
+    }
+
+    PosixPlatform platform(driveFolder);
+    platform.AddAttributeStore(std::make_unique<FatAttributeStore>());
+    platform.AddAttributeStore(std::make_unique<NtfsAttributeStore>());
+    SetPlatform(&platform);
+
+    // FINAL CUT reads its own options from the command line it is given.
+    std::vector<std::string> toolkitArguments = {argv[0]};
+    toolkitArguments.insert(toolkitArguments.end(), commandLine.toolkitOptions.begin(),
+                            commandLine.toolkitOptions.end());
+    std::vector<char*> toolkitArgv;
+    for (std::string& argument : toolkitArguments)
+        toolkitArgv.push_back(argument.data());
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkitArguments.size());
+    finalcut::FApplication application(toolkitArgc, toolkitArgv.data());
+
+    TermBackend backend(application);
+    const std::string hostDrive = platform.Drive().HostFolder();
+    TermBackend::PathMapping paths;
+    paths.toHost = [&platform](const std::string& programPath) {
+        std::string hostPath;
+        return platform.ToHostPath(programPath.c_str(), hostPath) ? hostPath : std::string();
+    };
+    paths.toProgram = [hostDrive](const std::string& hostPath) {
+        return ToProgramPath(hostDrive, hostPath);
+    };
+    backend.SetPathMapping(paths);
+    backend.SetHelpText(TerminalHelpTitle(), TerminalHelpText());
+    SetBackend(&backend);
+
+    CWinApp* app = AfxGetApp();
+    if (app) {
+        app->SetExecutablePath("tarnwick");
+        app->SetProfileStore(&platform);
+        app->InitInstance();
+    }
+    SetBackend(nullptr);
+    SetPlatform(nullptr);
+    return 0;
+}
