@@ -87,7 +87,7 @@ HICON TestBackend::IconHandle(int resourceId) {
     if (resourceId != IDR_MAINFRAME)
         return nullptr;
     static char icon;  // any distinct address will do as a handle
-    return &icon;
+    return reinterpret_cast<HICON>(&icon);  // HICON is a pointer type on every build
 }
 
 std::intptr_t TestBackend::RunModalDialog(CDialog& dialog, UINT templateId) {
