@@ -8,6 +8,8 @@ packages=(
     cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
     # sanitizer and fuzzing build
     clang libclang-rt-14-dev
+    # Windows builds (mingw-w64, GoogleTest from source) and their tests under Wine
+    g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools googletest wine64 wine fonts-wine
 )
 
 missing=()

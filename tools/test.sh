@@ -8,3 +8,6 @@ tools/install-deps.sh
 
 cmake --workflow --preset native
 cmake --workflow --preset sanitize
+# The Windows program: x86-64 with its tests under Wine, then the 32-bit build for Windows XP.
+cmake --workflow --preset mingw64
+cmake --workflow --preset mingw32
