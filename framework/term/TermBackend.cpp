@@ -45,7 +45,7 @@ private:
         setColor(colors->tooltip_fg, colors->tooltip_bg);
         clearArea();
         finalcut::drawBorder(this, finalcut::FRect{FPoint{1, 1}, getSize()});
-        int row = 2;
+        int row = 3;
         for (const std::string& line : m_lines)
             print() << FPoint{3, row++} << ToWidgetText(line);
     }
@@ -205,9 +205,9 @@ void TermBackend::ShowPopup(const std::string& text, int x, int y) {
     int longest = 0;
     for (const std::string& line : lines)
         longest = std::max(longest, static_cast<int>(line.size()));
-    // A frame and one blank each side, as the popup's margins ask.
+    // A frame and a blank margin on each side, as the popup's margins ask.
     const int width = std::min(columns, longest + 4);
-    const int height = std::min(rows, static_cast<int>(lines.size()) + 2);
+    const int height = std::min(rows, static_cast<int>(lines.size()) + 4);
     // The position is the popup's top centre; the popup stays on the screen.
     const int left = std::clamp(x - width / 2, 0, std::max(0, columns - width));
     const int top = std::clamp(y, 0, std::max(0, rows - height));

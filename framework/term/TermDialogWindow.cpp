@@ -508,8 +508,24 @@ void TermDialogWindow::SetSpinRange(int id, int lowest, int highest) {
 }
 
 void TermDialogWindow::SetSpinPos(int id, int position) {
-    if (Control* control = Find(id))
-        control->spinPosition = position;
+    Control* control = Find(id);
+    if (!control)
+        return;
+    const int lowest = std::min(control->spinLowest, control->spinHighest);
+    const int highest = std::max(control->spinLowest, control->spinHighest);
+    control->spinPosition = std::clamp(position, lowest, highest);
+    WriteBuddy(*control);  // as on Windows: the buddy shows the position, without a notification
+}
+
+void TermDialogWindow::WriteBuddy(const Control& upDown) {
+    if (upDown.buddy < 0 || !(upDown.style & UDS_SETBUDDYINT))
+        return;
+    char digits[32];
+    if (upDown.spinBase == 16)
+        std::snprintf(digits, sizeof digits, "0x%04X", static_cast<unsigned>(upDown.spinPosition));
+    else
+        std::snprintf(digits, sizeof digits, "%d", upDown.spinPosition);
+    SetText(m_controls[upDown.buddy].id, digits);
 }
 
 void TermDialogWindow::SetSpinBase(int id, int base) {
@@ -641,22 +657,27 @@ void TermDialogWindow::SpinStep(int index, int direction) {
     Control& buddy = m_controls[upDown.buddy];
     // The position is read back from the buddy's text first, as the buddy-integer style does, so
     // a number typed by the user is where the step starts.
-    const std::string text = GetText(buddy.id).GetString();
+    const std::string before = GetText(buddy.id).GetString();
     char* end = nullptr;
-    const long typed = std::strtol(text.c_str(), &end, upDown.spinBase);
+    const long typed = std::strtol(before.c_str(), &end, upDown.spinBase);
     int position =
-        (!text.empty() && end && *end == '\0') ? static_cast<int>(typed) : upDown.spinPosition;
+        (!before.empty() && end && *end == '\0') ? static_cast<int>(typed) : upDown.spinPosition;
     const int lowest = std::min(upDown.spinLowest, upDown.spinHighest);
     const int highest = std::max(upDown.spinLowest, upDown.spinHighest);
     // "Up" moves toward the range's upper end, whichever way round the range was given.
     const int step = upDown.spinHighest >= upDown.spinLowest ? direction : -direction;
-    position = std::clamp(position + step, lowest, highest);
+    position += step;
+    if (position < lowest || position > highest) {
+        if (upDown.style & UDS_WRAP)
+            position = position < lowest ? highest : lowest;
+        else
+            position = std::clamp(position, lowest, highest);
+    }
     upDown.spinPosition = position;
-    char digits[32];
-    std::snprintf(digits, sizeof digits, upDown.spinBase == 16 ? "0x%X" : "%d", position);
-    SetText(buddy.id, digits);
+    WriteBuddy(upDown);
     // The buddy's text changed by the user's doing: its update notification follows.
-    Notify(buddy.id, EN_UPDATE);
+    if (GetText(buddy.id).GetString() != before)
+        Notify(buddy.id, EN_UPDATE);
 }
 
 void TermDialogWindow::EnterPressed() {

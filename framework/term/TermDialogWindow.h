@@ -115,6 +115,7 @@ private:
     int IndexOf(const finalcut::FWidget* widget) const;
     void Notify(int id, int code);
     void RefillList(Control& control);
+    void WriteBuddy(const Control& upDown);
     void ShowSelection(Control& control);
     bool HandleMnemonic(char letter);
     void ClickControl(int index);

@@ -23,6 +23,8 @@ constexpr int kMinListRows = 3;  // frame and one entry
 constexpr double kLargestScale = 1.0;
 constexpr double kSmallestScale = 0.3;
 constexpr double kScaleStep = 0.01;
+// How near (dialog units) a field must end to the rightmost edge to be kept reaching it.
+constexpr int kStretchSlack = 12;
 
 int Round(double value) {
     return static_cast<int>(std::lround(value));
@@ -281,6 +283,23 @@ bool TryLayout(const DialogTemplate& dialogTemplate, int availableColumns, int a
         } else if (!needs[i].placed) {
             cells[i] = CellRect{cells[i].x, cells[i].y, 0, 0};
         }
+    }
+    // Fields that reach to the dialog's right margin in the template keep reaching it when the
+    // captions have squeezed the dialog: the boot-line list and the label edit stay full width.
+    int templateRight = 0;
+    for (int i = 0; i < count; ++i) {
+        if (needs[i].placed)
+            templateRight = std::max(
+                templateRight, dialogTemplate.controls[i].x + dialogTemplate.controls[i].width);
+    }
+    for (int i = 0; i < count; ++i) {
+        const ControlTemplate& control = dialogTemplate.controls[i];
+        const bool stretches = control.kind == ControlKind::kEdit ||
+                               control.kind == ControlKind::kComboBox ||
+                               control.kind == ControlKind::kListBox;
+        if (needs[i].placed && stretches &&
+            templateRight - (control.x + control.width) <= kStretchSlack)
+            cells[i].width = std::max(cells[i].width, right - cells[i].x);
     }
     layout.controls = cells;
     layout.scale = scale;

@@ -48,30 +48,41 @@ DWORD MergeStoredAttributes(DWORD current, DWORD wanted) {
     return (current & ~(kStoredAttributeBits | kNormal)) | (wanted & kStoredAttributeBits);
 }
 
-IAttributeStore::Result FatAttributeStore::Read(const std::string& hostPath, DWORD& attributes) {
+namespace {
+
+// Opens a file of a FAT file system and reads its attribute byte.
+IAttributeStore::Result ReadFatAttributes(const std::string& hostPath, Descriptor& file,
+                                          std::uint32_t& value) {
     bool failed = false;
     if (!FileSystemIs(hostPath, MSDOS_SUPER_MAGIC, failed))
-        return failed ? Result::kFailed : Result::kUnsupported;
-    Descriptor file{open(hostPath.c_str(), O_RDONLY | O_CLOEXEC)};
+        return failed ? IAttributeStore::Result::kFailed : IAttributeStore::Result::kUnsupported;
+    file.value = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (file.value < 0)
-        return Result::kFailed;
+        return IAttributeStore::Result::kFailed;
+    if (ioctl(file.value, FAT_IOCTL_GET_ATTRIBUTES, &value) != 0) {
+        return IsNotStoredHere(errno) ? IAttributeStore::Result::kUnsupported
+                                      : IAttributeStore::Result::kFailed;
+    }
+    return IAttributeStore::Result::kDone;
+}
+
+}  // namespace
+
+IAttributeStore::Result FatAttributeStore::Read(const std::string& hostPath, DWORD& attributes) {
+    Descriptor file{-1};
     std::uint32_t value = 0;
-    if (ioctl(file.value, FAT_IOCTL_GET_ATTRIBUTES, &value) != 0)
-        return IsNotStoredHere(errno) ? Result::kUnsupported : Result::kFailed;
-    attributes = value & kStoredAttributeBits;
-    return Result::kDone;
+    const Result result = ReadFatAttributes(hostPath, file, value);
+    if (result == Result::kDone)
+        attributes = value & kStoredAttributeBits;
+    return result;
 }
 
 IAttributeStore::Result FatAttributeStore::Write(const std::string& hostPath, DWORD attributes) {
-    bool failed = false;
-    if (!FileSystemIs(hostPath, MSDOS_SUPER_MAGIC, failed))
-        return failed ? Result::kFailed : Result::kUnsupported;
-    Descriptor file{open(hostPath.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.value < 0)
-        return Result::kFailed;
+    Descriptor file{-1};
     std::uint32_t value = 0;
-    if (ioctl(file.value, FAT_IOCTL_GET_ATTRIBUTES, &value) != 0)
-        return IsNotStoredHere(errno) ? Result::kUnsupported : Result::kFailed;
+    const Result result = ReadFatAttributes(hostPath, file, value);
+    if (result != Result::kDone)
+        return result;
     // The directory and volume bits stay as they are; the kernel refuses to change them.
     std::uint32_t wanted = MergeStoredAttributes(value, attributes);
     if (wanted == value)
