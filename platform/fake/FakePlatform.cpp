@@ -181,10 +181,11 @@ FakePlatform::FakePlatform() : m_driveFolder(MakeDriveFolder()), m_posix(m_drive
     m_attributes = store.get();
     m_posix.AddAttributeStore(std::move(store));
     m_posix.SetReplaceStepHook([this](ReplaceStep step) {
-        if (m_replaceFault == ReplaceFault::kNone || step != m_replaceFaultStep)
+        if (!m_replaceFaultArmed || step != m_replaceFaultStep)
             return true;
         ReplaceFault fault = m_replaceFault;
         m_replaceFault = ReplaceFault::kNone;
+        m_replaceFaultArmed = false;
         if (fault == ReplaceFault::kCrash)
             throw SimulatedCrash(step);
         return false;
@@ -280,19 +281,22 @@ void FakePlatform::FailCall(FakeOperation operation, int nth, bool andLater) {
     m_faults.push_back({operation, nth, andLater});
 }
 
-void FakePlatform::FailReplaceAt(ReplaceStep step) {
+void FakePlatform::FailReplaceAt(ReplaceStep step, int nth) {
     m_replaceFault = ReplaceFault::kFail;
     m_replaceFaultStep = step;
+    m_replaceFaultCountdown = nth;
 }
 
-void FakePlatform::CrashReplaceAt(ReplaceStep step) {
+void FakePlatform::CrashReplaceAt(ReplaceStep step, int nth) {
     m_replaceFault = ReplaceFault::kCrash;
     m_replaceFaultStep = step;
+    m_replaceFaultCountdown = nth;
 }
 
 void FakePlatform::ClearFaults() {
     m_faults.clear();
     m_replaceFault = ReplaceFault::kNone;
+    m_replaceFaultArmed = false;
 }
 
 bool FakePlatform::InjectedFailure(FakeOperation operation) {
@@ -374,6 +378,7 @@ BOOL FakePlatform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
     std::string arguments = Text(source) + ", " + Text(target);
     bool injected = InjectedFailure(FakeOperation::kReplaceFileSafely);
     BOOL result = FALSE;
+    m_replaceFaultArmed = m_replaceFault != ReplaceFault::kNone && --m_replaceFaultCountdown == 0;
     if (!injected) {
         try {
             result = m_posix.ReplaceFileSafely(source, target);

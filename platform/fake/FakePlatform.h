@@ -109,10 +109,10 @@ public:
     // Makes the nth call of the operation from now on fail (n >= 1); with andLater, every call
     // after it too.
     void FailCall(FakeOperation operation, int nth, bool andLater = false);
-    // The next ReplaceFileSafely fails after the step (the temporary file removed, the target
-    // untouched), or crashes there (SimulatedCrash, nothing cleaned up).
-    void FailReplaceAt(ReplaceStep step);
-    void CrashReplaceAt(ReplaceStep step);
+    // The nth ReplaceFileSafely from now on (n >= 1) fails after the step (the temporary file
+    // removed, the target untouched), or crashes there (SimulatedCrash, nothing cleaned up).
+    void FailReplaceAt(ReplaceStep step, int nth = 1);
+    void CrashReplaceAt(ReplaceStep step, int nth = 1);
     void ClearFaults();
 
     const std::vector<FakeCall>& Calls() const { return m_calls; }
@@ -160,5 +160,7 @@ private:
     std::vector<FaultRule> m_faults;
     enum class ReplaceFault { kNone, kFail, kCrash } m_replaceFault = ReplaceFault::kNone;
     ReplaceStep m_replaceFaultStep = ReplaceStep::kTemporaryCreated;
+    int m_replaceFaultCountdown = 0;   // ReplaceFileSafely calls until the one that faults
+    bool m_replaceFaultArmed = false;  // the running ReplaceFileSafely is that one
     std::vector<FakeCall> m_calls;
 };

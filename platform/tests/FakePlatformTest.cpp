@@ -213,17 +213,20 @@ TEST(FakePlatformTest, ReplaceCrashingAtEveryStepLeavesTheTargetWhole) {
     }
 }
 
-TEST(FakePlatformTest, ReplaceFailingAtAStepLeavesTheTargetUntouched) {
+TEST(FakePlatformTest, ReplaceFailingAtAStepOfTheNthCallLeavesItsTargetUntouched) {
     FakePlatform platform;
     platform.WriteFileBytes("C:\\BOOT.INI", "old\r\n");
     platform.WriteFileBytes("C:\\BOOT.TMP", "new\r\n");
-    platform.FailReplaceAt(ReplaceStep::kTemporaryWritten);
+    platform.FailReplaceAt(ReplaceStep::kTemporaryWritten, 2);
+    EXPECT_TRUE(platform.ReplaceFileSafely("C:\\BOOT.INI", "C:\\BOOT.BAK"));
     EXPECT_FALSE(platform.ReplaceFileSafely("C:\\BOOT.TMP", "C:\\BOOT.INI"));
     std::string bytes;
     platform.ReadFileBytes("C:\\BOOT.INI", bytes);
     EXPECT_EQ("old\r\n", bytes);
-    EXPECT_EQ((std::vector<std::string>{"BOOT.INI", "BOOT.TMP"}),
+    EXPECT_EQ((std::vector<std::string>{"BOOT.BAK", "BOOT.INI", "BOOT.TMP"}),
               FolderEntries(platform.DriveFolder()));
+    // The fault was a one-off.
+    EXPECT_TRUE(platform.ReplaceFileSafely("C:\\BOOT.TMP", "C:\\BOOT.INI"));
 }
 
 TEST(FakePlatformTest, RecordsTheCallsInOrder) {
