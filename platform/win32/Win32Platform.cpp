@@ -86,6 +86,14 @@ BOOL Win32Platform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists
 }
 
 BOOL Win32Platform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
+    // Windows refuses to rename over a read-only file, Wine doesn't: refuse here, so the
+    // protection holds on both.
+    const DWORD targetAttributes = ::GetFileAttributesA(target);
+    if (targetAttributes != INVALID_FILE_ATTRIBUTES &&
+        (targetAttributes & FILE_ATTRIBUTE_READONLY)) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     // A new file beside the target, so the final rename stays on one volume and is atomic.
     char temporary[MAX_PATH] = {};
     if (!::GetTempFileNameA(FolderOf(target).c_str(), "tw", 0, temporary))
