@@ -255,3 +255,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, OptionInterlocksTest, ::testing::ValuesIn(kInter
                          CaseName());
 
 }  // namespace
+
+namespace {
+
+// With no port selected (a typed port that names no entry), DebugPort starts from COM1.
+TEST(OptionInterlocks, DebugPortWithoutASelectedPortTakesCom1) {
+    ProgramHarness harness;
+    harness.RunEditor(SectionFile({kPlain}), [](TestDialogWindow& window, CBootEditDlg&) {
+        window.SetCurSel(IDC_DEBUGPORT_LIST, -1);
+        window.Click(IDC_DEBUGPORT);
+        EXPECT_EQ(Mismatches(window, {Checked(IDC_DEBUGPORT), ShowsText(IDC_DEBUGPORT_LIST, "COM1"),
+                                      Checked(IDC_BAUDRATE), Enabled(IDC_BAUDRATE_LIST)}),
+                  "");
+        EXPECT_EQ(window.GetCurSel(IDC_DEBUGPORT_LIST), 1);
+        window.PressCancel();
+    });
+    EXPECT_EQ(harness.backend.Problems(), "");
+}
+
+}  // namespace
