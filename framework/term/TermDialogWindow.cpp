@@ -59,6 +59,27 @@ public:
     }
 };
 
+// A drop-down combo box: Escape and Enter belong to the dialog unless the list is open.
+class ComboWidget final : public Reporting<finalcut::FComboBox> {
+public:
+    using Reporting::Reporting;
+    void onKeyPress(finalcut::FKeyEvent* event) override {
+        const FKey key = event->key();
+        if ((finalcut::isEnterKey(key) || finalcut::isEscapeKey(key)) && !IsDroppedDown())
+            return;  // not accepted: the dialog gets it
+        FComboBox::onKeyPress(event);
+    }
+
+private:
+    bool IsDroppedDown() const {
+        for (auto* child : getChildren()) {
+            if (auto* dropDown = dynamic_cast<finalcut::FDropDownListBox*>(child))
+                return dropDown->isShown();
+        }
+        return false;
+    }
+};
+
 class EditWidget final : public Reporting<finalcut::FLineEdit> {
 public:
     using Reporting::Reporting;
@@ -214,7 +235,7 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate,
                 break;
             }
             case ControlKind::kComboBox: {
-                auto* combo = new PassesEnter<finalcut::FComboBox>(*this, i);
+                auto* combo = new ComboWidget(*this, i);
                 combo->unsetShadow();
                 combo->setEditable((source.style & CBS_DROPDOWNLIST) != CBS_DROPDOWNLIST);
                 // FINAL CUT also emits "row-changed" for setCurrentItem: only the user's choice

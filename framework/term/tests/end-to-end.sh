@@ -1,0 +1,343 @@
+#!/usr/bin/env bash
+# End-to-end tests of the Linux program: tarnwick runs on a copy of a fixture drive in a detached
+# tmux session, gets keys as a user types them, and its screen and the files it leaves are checked.
+#
+#   end-to-end.sh CASE TARNWICK ATTRIBUTE-TOOL WORK-FOLDER
+#
+# Each case works in WORK-FOLDER (made afresh) with its own tmux server, and a private
+# XDG_CONFIG_HOME, so cases can run side by side. Exit status: 0 passed, 1 failed, 77 skipped.
+set -euo pipefail
+
+case_name=$1
+tarnwick=$2
+attribute_tool=$3
+work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+fixtures=$here/fixtures
+
+rm -rf "$work"
+mkdir -p "$work"
+drive=$work/drive
+config=$work/config
+socket=tarnwick-e2e-$case_name-$$
+mounted=""
+
+tmux_() { tmux -L "$socket" -f /dev/null "$@"; }
+
+cleanup() {
+    tmux_ kill-server 2>/dev/null || true
+    if [ -n "$mounted" ]; then
+        umount "$mounted" 2>/dev/null || fusermount -u "$mounted" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT
+
+screen() { tmux_ capture-pane -p -t e2e 2>/dev/null || true; }
+
+fail() {
+    echo "FAIL ($case_name): $*"
+    echo "--- screen ---"
+    screen
+    echo "--------------"
+    exit 1
+}
+
+# A fresh copy of the fixture drive, and a profile that has the start-up warning switched off
+# (warn=1) or a profile folder without a profile (warn=0).
+prepare() {
+    local warn=$1
+    rm -rf "$drive" "$config"
+    cp -r "$fixtures/drive" "$drive"
+    mkdir -p "$config/tarnwick"
+    if [ "$warn" = 1 ]; then
+        printf '[Tarnwick]\r\nWarnUser=1\r\n' >"$config/tarnwick/tarnwick.INI"
+    fi
+}
+
+# start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size.
+start() {
+    local folder=${3:-$drive}
+    rm -f "$work/exit-status"
+    tmux_ kill-session -t e2e 2>/dev/null || true
+    tmux_ new-session -d -s e2e -x "$1" -y "$2" \
+        "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
+         '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
+}
+
+# Keys as tmux names them, one after the other with time to take each in.
+key() {
+    local name
+    for name in "$@"; do
+        tmux_ send-keys -t e2e "$name"
+        sleep 0.1
+    done
+}
+
+# Escape alone: the terminal library waits to tell it from the start of an escape sequence.
+escape() {
+    tmux_ send-keys -t e2e Escape
+    sleep 0.5
+}
+
+type_text() {
+    tmux_ send-keys -t e2e -l "$1"
+    sleep 0.2
+}
+
+wait_for() {
+    local text=$1 tries=0
+    until screen | grep -qF -- "$text"; do
+        tries=$((tries + 1))
+        [ "$tries" -lt 100 ] || fail "no \"$text\" on the screen"
+        sleep 0.1
+    done
+}
+
+expect_screen() {
+    screen | grep -qF -- "$1" || fail "expected \"$1\" on the screen"
+}
+
+expect_not_on_screen() {
+    ! screen | grep -qF -- "$1" || fail "did not expect \"$1\" on the screen"
+}
+
+wait_exit() {
+    local tries=0
+    until [ -f "$work/exit-status" ]; do
+        tries=$((tries + 1))
+        [ "$tries" -lt 100 ] || fail "tarnwick did not end"
+        sleep 0.1
+    done
+    [ "$(cat "$work/exit-status")" = 0 ] || fail "tarnwick ended with status $(cat "$work/exit-status")"
+}
+
+same_file() {
+    cmp -s "$1" "$2" || fail "$1 differs from $2: $(diff <(od -c "$1") <(od -c "$2") | head -5)"
+}
+
+attributes_of() {
+    "$attribute_tool" "$1" "$2"
+}
+
+# The read-only, hidden and system bits of a file's attributes, as a number 0 to 7.
+dos_bits() {
+    echo $((16#$(attributes_of "$1" "$2") & 7))
+}
+
+# The editor on the fixture's first line; the focus is on the boot-line list.
+open_editor() {
+    start "${1:-110}" "${2:-36}"
+    wait_for "Boot Line To Modify:"
+}
+
+# On the second line: Debug, the debug port COM2 at 115200 baud, Apply.
+tick_debug_com2_on_second_line() {
+    key Down                       # the second line of the list
+    wait_for "Windows XP, 2 CPUs, 3 GB for programs"
+    key M-e                        # D&ebug
+    key M-d                        # &DebugPort: COM1 at 300 baud
+    wait_for "[×] DebugPort"
+    key Tab Down                   # the port list: COM2
+    key Tab Tab                    # the baud-rate list
+    key Down Down Down Down Down Down Down Down  # 300 ... 115200
+    wait_for "115200"
+    key M-a                        # &Apply shares its letter with NoP&AE: the focus moves to it
+    key Enter
+}
+
+case "$case_name" in
+opening)
+    prepare 1
+    open_editor
+    expect_screen "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS"
+    expect_screen "Microsoft Windows XP Professional"
+    expect_screen "[×] FastDetect"
+    expect_screen "[ ] Debug"
+    expect_screen "[ ] DebugPort"
+    expect_screen "noexecute=optin"  # the unknown switch, in the list of unhandled options
+    escape                         # Cancel
+    wait_exit
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
+    same_file "$drive/BOOT.TMP" "$fixtures/drive/BOOT.INI"  # the staging copy
+    ;;
+
+debug-com2)
+    prepare 1
+    open_editor
+    tick_debug_com2_on_second_line
+    key Enter                      # OK
+    wait_for "Do you want to commit your changes to disk?"
+    expect_screen "Question"
+    key Enter                      # commit
+    wait_exit
+    same_file "$drive/BOOT.INI" "$fixtures/expected/debug-com2.ini"
+    same_file "$drive/BOOT.BAK" "$fixtures/drive/BOOT.INI"
+    # Read-only, hidden and system were set; this file system keeps read-only only.
+    [ "$(attributes_of "$drive" 'C:\BOOT.INI')" = 01 ] || fail "BOOT.INI attributes"
+    [ "$(attributes_of "$drive" 'C:\BOOT.BAK')" = 80 ] || fail "BOOT.BAK attributes"
+    ;;
+
+bad-hal)
+    prepare 1
+    open_editor
+    key M-h                        # &Hal shares its letter with &Help: the focus moves to it
+    key Space                      # ticked: "hal.dll"
+    wait_for "[×] Hal"
+    key Tab BSpace BSpace BSpace BSpace BSpace BSpace BSpace
+    type_text "halmacpi1.dll"      # 13 characters, one too many
+    key M-a Enter                  # Apply
+    wait_for "Invalid Hal File."
+    expect_screen "Error"
+    expect_screen "tarnwick"       # the caption: the application title
+    key Enter                      # the message box
+    sleep 0.3
+    expect_not_on_screen "Invalid Hal File."
+    expect_screen "halmacpi1.dll"  # the field keeps what the user typed
+    escape                         # Cancel
+    wait_exit
+    same_file "$drive/BOOT.TMP" "$fixtures/drive/BOOT.INI"  # nothing was applied
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
+    ;;
+
+cancel)
+    prepare 1
+    open_editor
+    tick_debug_com2_on_second_line
+    wait_for "Copy Line"
+    escape                         # Cancel after an Apply: no question, nothing committed
+    wait_exit
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
+    [ ! -e "$drive/BOOT.BAK" ] || fail "Cancel wrote BOOT.BAK"
+    same_file "$drive/BOOT.TMP" "$fixtures/expected/debug-com2.ini"  # the edit stays staged
+    ;;
+
+small-terminal)
+    prepare 1
+    open_editor 80 25
+    for caption in "Boot Line To Modify:" "Label:" "Unhandled Options:" \
+        "[×] FastDetect" "[ ] OneCpu" "[ ] SOS" "[ ] CrashDebug" "[ ] Debug" "[ ] NoDebug" \
+        "[ ] BaseVideo" "[ ] BootLog" "[ ] BootLogo" "[ ] 3GB" "[ ] NoPAE" "[ ] PAE" \
+        "[ ] PciLock" "[ ] NoLowMem" "[ ] NoGuiBoot" "[ ] IntAffinity" \
+        "[ ] Hal" "[ ] Kernel" "[ ] DebugPort" "[ ] BaudRate" "[ ] Channel" "[ ] MaxMem" \
+        "Copy Line" "Delete Line" "Apply" "OK" "Cancel" "Help" "..." "COM1" "300" \
+        "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS" "Microsoft Windows XP Professional" \
+        "noexecute=optin" "Ver: V1.0  -  Dec. 1, 2001"; do
+        expect_screen "$caption"
+    done
+    [ "$(screen | grep -cF -- '...')" -ge 2 ] || fail "both \"...\" buttons should show"
+    escape
+    wait_exit
+    ;;
+
+warning)
+    prepare 0                      # no profile yet: the warning comes first
+    start 110 36
+    wait_for "Tarn Continue Execution Dialog"
+    expect_screen "Tarn is a development support utility"
+    expect_screen "Select Cancel to stop execution."
+    expect_screen "[ ] In the future, do not show this warning."
+    key Space                      # tick the box (it has the focus)
+    key Enter                      # OK
+    wait_for "Boot Line To Modify:"
+    grep -q "WarnUser=1" "$config/tarnwick/tarnwick.INI" || fail "WarnUser=1 was not written"
+    escape
+    wait_exit
+    start 110 36                   # the next start goes straight to the editor
+    wait_for "Boot Line To Modify:"
+    expect_not_on_screen "Tarn Continue Execution Dialog"
+    escape
+    wait_exit
+    ;;
+
+help)
+    prepare 1
+    open_editor
+    key Tab F1                     # the label field's one-line help
+    wait_for "Comment Label associated with BOOT.INI Line."
+    key Space                      # any key closes the popup
+    sleep 0.3
+    expect_not_on_screen "Comment Label associated"
+    key M-h M-h Enter              # &Hal, then &Help: the help text
+    wait_for "Tarnwick Help"
+    expect_screen "WORKING WITH THE EDITOR"
+    escape
+    expect_not_on_screen "Tarnwick Help"
+    key M-Space                    # the window menu, then its last item
+    wait_for "About Tarnwick..."
+    key Up Enter
+    wait_for "Tarn Version 1.0"
+    expect_screen "About Tarn"
+    key Enter                      # the about box's OK
+    sleep 0.3
+    expect_not_on_screen "Tarn Version 1.0"
+    escape
+    wait_exit
+    ;;
+
+no-boot-ini)
+    prepare 1
+    rm "$drive/BOOT.INI"
+    start 110 36
+    wait_for "Tarnwick Unable to make a copy of boot.ini"
+    expect_screen "Error"
+    key Enter
+    wait_for "Tarnwick Unable to modify attributes of boot.tmp"
+    key Enter
+    wait_exit                      # without a staging file the editor closes at once
+    [ ! -e "$drive/BOOT.INI" ] || fail "BOOT.INI appeared"
+    ;;
+
+command-line)
+    "$tarnwick" --version | grep -q "^tarnwick 1\.0" || fail "--version"
+    "$tarnwick" --help | grep -q "Usage: tarnwick" || fail "--help"
+    status=0
+    "$tarnwick" --no-such-option >/dev/null 2>&1 || status=$?
+    [ "$status" = 2 ] || fail "an unknown option should end with status 2, not $status"
+    status=0
+    "$tarnwick" "$work/no-such-folder" >/dev/null 2>&1 || status=$?
+    [ "$status" = 2 ] || fail "a missing folder should end with status 2, not $status"
+    ;;
+
+ntfs)
+    # A real NTFS file system (ntfs-3g over FUSE) with a lower-case boot.ini carrying the
+    # read-only, hidden, system and archive attributes.
+    if [ "$(id -u)" != 0 ] || [ ! -c /dev/fuse ] || ! command -v mkntfs >/dev/null ||
+        ! command -v ntfs-3g >/dev/null; then
+        echo "SKIP: needs root, /dev/fuse, mkntfs and ntfs-3g"
+        exit 77
+    fi
+    prepare 1
+    truncate -s 16M "$work/ntfs.img"
+    mkntfs -F -f -q "$work/ntfs.img" >/dev/null 2>&1 || { echo "SKIP: mkntfs failed"; exit 77; }
+    mkdir -p "$work/mnt"
+    ntfs-3g "$work/ntfs.img" "$work/mnt" 2>/dev/null || { echo "SKIP: ntfs-3g can't mount"; exit 77; }
+    mounted=$work/mnt
+    [ "$(stat -f -c %t "$work/mnt")" = 65735546 ] || fail "not a FUSE mount"
+    cp "$fixtures/drive/BOOT.INI" "$work/mnt/boot.ini"
+    mkdir -p "$work/mnt/windows/system32"
+    cp "$fixtures/drive/WINDOWS/system32/"* "$work/mnt/windows/system32/"
+    "$attribute_tool" "$work/mnt" 'C:\BOOT.INI' 27 || fail "setting the attributes on NTFS"
+    [ "$(attributes_of "$work/mnt" 'C:\BOOT.INI')" = 27 ] || fail "NTFS attributes not kept"
+    drive=$work/mnt
+    open_editor
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+    same_file "$work/mnt/boot.ini" "$fixtures/expected/debug-com2.ini"
+    same_file "$work/mnt/BOOT.BAK" "$fixtures/drive/BOOT.INI"
+    [ ! -e "$work/mnt/BOOT.INI" ] || fail "a second BOOT.INI was created beside boot.ini"
+    # Read-only, hidden and system exactly where they belong. The archive bit is the file
+    # system's own business: ntfs-3g sets it when a file's data is written, as Windows does.
+    [ "$(dos_bits "$work/mnt" 'C:\BOOT.INI')" = 7 ] || fail "boot.ini should be read-only, hidden and system"
+    [ "$(dos_bits "$work/mnt" 'C:\BOOT.BAK')" = 0 ] || fail "BOOT.BAK should have none of them"
+    [ "$(dos_bits "$work/mnt" 'C:\BOOT.TMP')" = 0 ] || fail "BOOT.TMP should have none of them"
+    ;;
+
+*)
+    echo "unknown case: $case_name"
+    exit 2
+    ;;
+esac
+echo "PASS ($case_name)"
