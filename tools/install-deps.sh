@@ -10,6 +10,10 @@ packages=(
     clang libclang-rt-14-dev
     # Windows builds (mingw-w64, GoogleTest from source) and their tests under Wine
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools googletest wine64 wine fonts-wine
+    # terminal program (FINAL CUT; its header needs gpm.h) and its end-to-end tests in tmux
+    pkg-config libfinal-dev libgpm-dev tmux
+    # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
+    ntfs-3g
 )
 
 missing=()
