@@ -1,0 +1,167 @@
+// The real tarnwick.exe under Wine, driven from another process as a user would drive it: the
+// whole job on the fixture drive C: of the test's Wine prefix, from the start-up warning to the
+// committed BOOT.INI with its backup.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "res/resource.h"
+
+namespace {
+
+const char kBootIni[] = "C:\\BOOT.INI";
+const char kStaging[] = "C:\\BOOT.TMP";
+const char kBackup[] = "C:\\BOOT.BAK";
+const DWORD kProtected = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kPatience = 20000;  // milliseconds for a window to appear or the program to end
+
+const char kFixture[] =
+    "[boot loader]\r\n"
+    "timeout=30\r\n"
+    "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+    "[operating systems]\r\n"
+    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
+    "/noexecute=optin /fastdetect\r\n"
+    "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons\r\n";
+
+std::string ReadWholeFile(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The build gives the executable's path as the build machine sees it; Wine shows that file
+// system as drive Z:.
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+HWND WaitForWindow(const char* caption) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < kPatience) {
+        HWND window = ::FindWindowA("#32770", caption);
+        if (window && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+            return window;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+
+// Clicks and waits until the program has handled the click. A click that opens a modal window
+// (a message box) returns only when that closes: those are posted instead, see ClickAway.
+void Click(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    ASSERT_NE(control, nullptr) << "no control " << id;
+    ASSERT_TRUE(::IsWindowEnabled(control)) << "control " << id << " is disabled";
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(::SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, kPatience, &result))
+        << "the program didn't answer a click on " << id;
+}
+
+void ClickAway(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    ASSERT_NE(control, nullptr) << "no control " << id;
+    ASSERT_TRUE(::IsWindowEnabled(control)) << "control " << id << " is disabled";
+    ::PostMessageA(control, BM_CLICK, 0, 0);
+}
+
+// GetWindowText doesn't ask a window of another process for its text; WM_GETTEXT does.
+std::string Text(HWND window) {
+    char text[1024] = {};
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                          SMTO_NORMAL, kPatience, &copied);
+    return text;
+}
+
+class RunningProgram {
+public:
+    RunningProgram() {
+        const std::string path = WindowsPath(TARNWICK_EXE);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::string commandLine = "\"" + path + "\"";
+        m_started = ::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                     nullptr, nullptr, &startup, &m_process) != FALSE;
+    }
+    ~RunningProgram() {
+        if (!m_started)
+            return;
+        if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.hProcess, 99);
+        ::CloseHandle(m_process.hThread);
+        ::CloseHandle(m_process.hProcess);
+    }
+    bool Started() const { return m_started; }
+    // The exit code, or -1 when the program doesn't end in time.
+    long WaitForExit() {
+        if (::WaitForSingleObject(m_process.hProcess, kPatience) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        ::GetExitCodeProcess(m_process.hProcess, &code);
+        return static_cast<long>(code);
+    }
+
+private:
+    PROCESS_INFORMATION m_process = {};
+    bool m_started = false;
+};
+
+TEST(EndToEnd, TheProgramEditsACommitsAndBacksUpBootIni) {
+    ::SetFileAttributesA(kBootIni, FILE_ATTRIBUTE_NORMAL);
+    {
+        std::ofstream file(kBootIni, std::ios::binary);
+        file << kFixture;
+    }
+    ASSERT_TRUE(::SetFileAttributesA(kBootIni, kProtected));
+    ::DeleteFileA(kStaging);
+    ::SetFileAttributesA(kBackup, FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(kBackup);
+    ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Started()) << "error " << ::GetLastError();
+
+    // The start-up warning: switch it off for the future and go on.
+    HWND warning = WaitForWindow("Tarn Continue Execution Dialog");
+    ASSERT_NE(warning, nullptr);
+    Click(warning, IDC_DONT_SHOW_AGAIN);
+    Click(warning, IDOK);
+
+    HWND editor = WaitForWindow("Tarn");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(::SendDlgItemMessageA(editor, IDC_BOOTLINE_LIST, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(Text(::GetDlgItem(editor, IDC_LABEL_EDIT)), "Microsoft Windows XP Professional");
+    Click(editor, IDC_DEBUG);
+    Click(editor, IDC_SOS);
+    Click(editor, IDC_APPLY);
+    EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(editor, IDC_APPLY)));
+    ClickAway(editor, IDOK);  // the commit question comes up
+
+    HWND question = WaitForWindow("tarnwick");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(Text(::GetDlgItem(question, 0xFFFF)), "Do you want to commit your changes to disk?");
+    ClickAway(question, IDOK);
+
+    EXPECT_EQ(program.WaitForExit(), 0);
+    const std::string written = ReadWholeFile(kBootIni);
+    EXPECT_NE(written.find("\"Microsoft Windows XP Professional\""), std::string::npos);
+    EXPECT_NE(written.find("/Debug "), std::string::npos) << written;
+    EXPECT_NE(written.find("/SOS "), std::string::npos) << written;
+    EXPECT_NE(written.find("C:\\CMDCONS\\BOOTSECT.DAT="), std::string::npos);
+    EXPECT_EQ(::GetFileAttributesA(kBootIni) & kProtected, kProtected);
+    EXPECT_EQ(ReadWholeFile(kBackup), kFixture);
+    EXPECT_EQ(::GetPrivateProfileIntA("Tarnwick", "WarnUser", 0, "tarnwick.INI"), 1u);
+    ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
+}
+
+}  // namespace
