@@ -1,5 +1,7 @@
 #include "app/BootEditApp.h"
 
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "app/WarnUserDlg.h"
@@ -51,6 +53,38 @@ BOOL CBootEditApp::InitInstance() {
     }
 
     IPlatform& platform = Platform();
+    // Held until the editor ends: a second instance would share the staging file and overwrite
+    // this one's edits. The system releases it if this process dies.
+    std::unique_ptr<IExclusiveLock> lock;
+    switch (platform.LockExclusively(kLockPath, lock)) {
+        case LockOutcome::kLocked:
+            break;
+        case LockOutcome::kHeldElsewhere:
+            ShowError(
+                "Tarnwick is already editing BOOT.INI on this drive in another window. Only one "
+                "Tarnwick may edit it at a time: finish in the other window first. Nothing was "
+                "changed.");
+            return FALSE;
+        case LockOutcome::kFailed:
+            ShowError(
+                "Tarnwick Unable to create BOOT.LCK, which keeps two copies of Tarnwick from "
+                "editing BOOT.INI at the same time. Nothing was changed.");
+            return FALSE;
+    }
+    const struct {
+        LPCSTR path;
+        LPCSTR name;
+    } copiedFiles[] = {{kBootIniPath, "BOOT.INI"}, {kStagingPath, "BOOT.TMP"}};
+    for (const auto& file : copiedFiles) {
+        if (IsLink(file.path)) {
+            std::string message = std::string("Tarnwick will not use ") + file.name +
+                                  ": it is a link to another file, and Tarnwick never reads or "
+                                  "writes through links. Nothing was changed.";
+            ShowError(message.c_str());
+            return FALSE;
+        }
+    }
+
     const BOOL copied = platform.CopyFileTo(kBootIniPath, kStagingPath, FALSE);
     if (!copied)
         ShowError("Tarnwick Unable to make a copy of boot.ini");
@@ -62,8 +96,16 @@ BOOL CBootEditApp::InitInstance() {
     // committing it would put old lines back into the boot loader's file.
     if (!copied)
         return FALSE;
+    // The staging copy is what the edits start from: the commit checks that BOOT.INI still holds
+    // it. A copy that can't be read back is no copy.
+    std::string bootIniAtStart;
+    if (!platform.ReadWholeFile(kStagingPath, bootIniAtStart)) {
+        ShowError("Tarnwick Unable to make a copy of boot.ini");
+        return FALSE;
+    }
 
     CBootEditDlg editor;
+    editor.m_bootIniAtStart = bootIniAtStart;
     m_pMainWnd = &editor;
     editor.DoModal();
     m_pMainWnd = nullptr;

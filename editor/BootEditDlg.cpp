@@ -1,5 +1,6 @@
 #include "editor/BootEditDlg.h"
 
+#include "framework/App.h"
 #include "framework/Backend.h"
 #include "res/resource.h"
 #include "store/StagingFile.h"
@@ -135,7 +136,13 @@ BOOL CBootEditDlg::OnInitDialog() {
         return FALSE;
     }
     FillDebugPortList();
-    LoadBootLines();
+    if (!LoadBootLines()) {
+        // Lines missing from the editor would be missing from every rewrite, and from BOOT.INI.
+        AfxMessageBox("Unable to read BOOT.TMP. BOOT.INI was not changed.", MB_OK | MB_ICONSTOP);
+        CloseStagingFile();
+        EndDialog(IDCANCEL);
+        return FALSE;
+    }
     if (m_ctlBootLineList.GetCount() > 0) {
         PresentListEntry(0);
     } else {

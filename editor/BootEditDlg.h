@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "bootline/BootLine.h"
 #include "framework/Controls.h"
@@ -87,6 +89,10 @@ public:
     // Set when a rewrite of the staging file failed and the file could not be put back as it was
     // either: the file on disk may then be torn, so OK refuses to commit it.
     BOOL m_bStagingDamaged;
+    // What C:\BOOT.INI held when the staging copy was made, set by start-up. The commit compares
+    // the file with it, so that changes another program made meanwhile are not overwritten
+    // unasked. Unknown (no comparison) when the dialog runs without start-up.
+    std::optional<std::string> m_bootIniAtStart;
 
     // Presenting a line and taking it back (editor/PresentLine.cpp).
     void PresentLine();
@@ -94,7 +100,8 @@ public:
     // Clears and disables the option controls when the section holds no boot line.
     void PresentNoLine();
 
-    // The staging file (store/StagingFile.cpp).
+    // The staging file (store/StagingFile.cpp). LoadBootLines reads it into m_arrLines and lists
+    // its boot lines; FALSE when reading failed before the end of the file.
     BOOL LoadBootLines();
     // Rewrites the staging file from m_arrLines and reloads it. FALSE, after telling the user,
     // when the file could not be written; m_arrLines and the list are then as they were before

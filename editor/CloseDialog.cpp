@@ -23,7 +23,7 @@ void CBootEditDlg::OnOK() {
                 MB_OK | MB_ICONSTOP);
         } else if (AfxMessageBox("Do you want to commit your changes to disk?",
                                  MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
-            CommitStagingFile();
+            CommitStagingFile(m_bootIniAtStart);
         }
     }
     CDialog::OnOK();

@@ -16,6 +16,10 @@ public:
     BOOL WriteFileAttributes(LPCSTR, DWORD) override { return FALSE; }
     BOOL FileExists(LPCSTR) override { return FALSE; }
     std::unique_ptr<ITextStream> OpenTextStream(LPCSTR) override { return nullptr; }
+    BOOL ReadWholeFile(LPCSTR, std::string&) override { return FALSE; }
+    LockOutcome LockExclusively(LPCSTR, std::unique_ptr<IExclusiveLock>&) override {
+        return LockOutcome::kFailed;
+    }
     BOOL ReadTokenGroups(std::vector<TokenGroup>&) override { return FALSE; }
     BOOL ReadSystemDirectory(CString&) override { return FALSE; }
     BOOL ChangeCurrentDirectory(LPCSTR) override { return FALSE; }

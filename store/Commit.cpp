@@ -10,13 +10,95 @@ namespace {
 const DWORD kBootIniAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+const char kEditsKept[] = "Your edits remain in BOOT.TMP until Tarnwick starts again.";
+
 void ShowError(LPCSTR text) {
     AfxMessageBox(text, MB_OK | MB_ICONSTOP);
 }
 
+// FALSE, after telling the user, when one of the commit's files is a link.
+BOOL RefuseLinks() {
+    const struct {
+        LPCSTR path;
+        LPCSTR name;
+    } files[] = {{kBootIniPath, "BOOT.INI"}, {kStagingPath, "BOOT.TMP"}, {kBackupPath, "BOOT.BAK"}};
+    for (const auto& file : files) {
+        if (IsLink(file.path)) {
+            std::string message = file.name;
+            message +=
+                " is a link to another file, and Tarnwick never writes through links, so "
+                "BOOT.INI was not changed.";
+            ShowError(message.c_str());
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+enum class DiskState { kAsAtStart, kChanged, kRemoved, kUnreadable };
+
+DiskState CompareWithStart(const std::string& bootIniAtStart) {
+    IPlatform& platform = Platform();
+    std::string current;
+    if (platform.ReadWholeFile(kBootIniPath, current))
+        return current == bootIniAtStart ? DiskState::kAsAtStart : DiskState::kChanged;
+    return platform.FileExists(kBootIniPath) ? DiskState::kUnreadable : DiskState::kRemoved;
+}
+
+BOOL Ask(const std::string& text) {
+    return AfxMessageBox(text.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+// Writes the staging file as a new C:\BOOT.INI where another program removed the old one: there
+// is nothing to back up.
+BOOL WriteNewBootIni() {
+    IPlatform& platform = Platform();
+    if (!platform.ReplaceFileSafely(kStagingPath, kBootIniPath)) {
+        ShowError("Unable to overwrite BOOT.INI exiting");
+        return FALSE;
+    }
+    if (!platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes)) {
+        ShowError("Unable to restore BOOT.INI attributes after overwrite");
+        return FALSE;
+    }
+    return TRUE;
+}
+
 }  // namespace
 
-BOOL CommitStagingFile() {
+BOOL CommitStagingFile(const std::optional<std::string>& bootIniAtStart) {
+    if (!RefuseLinks())
+        return FALSE;
+    if (bootIniAtStart) {
+        switch (CompareWithStart(*bootIniAtStart)) {
+            case DiskState::kAsAtStart:
+                break;
+            case DiskState::kChanged:
+                if (!Ask(std::string("BOOT.INI was changed by another program after Tarnwick "
+                                     "started.\n\nPress OK to replace it with your edits (the "
+                                     "changed BOOT.INI is kept in BOOT.BAK), or Cancel to leave "
+                                     "it as it is now. ") +
+                         kEditsKept)) {
+                    return FALSE;
+                }
+                break;
+            case DiskState::kRemoved:
+                if (!Ask(std::string("BOOT.INI was removed by another program after Tarnwick "
+                                     "started.\n\nPress OK to write your edits as a new "
+                                     "BOOT.INI, or Cancel to leave the drive without one. ") +
+                         kEditsKept)) {
+                    return FALSE;
+                }
+                return WriteNewBootIni();
+            case DiskState::kUnreadable:
+                ShowError((std::string("Unable to read BOOT.INI to check whether another program "
+                                       "changed it, so it was not changed. ") +
+                           kEditsKept)
+                              .c_str());
+                return FALSE;
+        }
+    }
+
     IPlatform& platform = Platform();
     if (!platform.WriteFileAttributes(kBootIniPath, FILE_ATTRIBUTE_NORMAL)) {
         ShowError("Unable to modify BOOT.INI exiting");

@@ -1,10 +1,18 @@
 // The commit of the staging file to C:\BOOT.INI when the editor closes with OK.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "framework/Types.h"
 
 // Backs C:\BOOT.INI up to C:\BOOT.BAK, replaces it with C:\BOOT.TMP and gives it the read-only,
 // hidden and system attributes, telling the user of a step that fails. Both copies are made so
 // that an interruption leaves the old or the new file whole, never a torn one. TRUE when
 // C:\BOOT.INI holds the staging file with its attributes restored.
-BOOL CommitStagingFile();
+//
+// Before anything is written: none of the three files may be a link (nothing is written through
+// one), and when bootIniAtStart is known, C:\BOOT.INI must still hold it. If another program
+// changed or removed the file meanwhile, the user chooses whether to commit; a changed file goes
+// to the backup like any other.
+BOOL CommitStagingFile(const std::optional<std::string>& bootIniAtStart = std::nullopt);

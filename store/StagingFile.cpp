@@ -17,6 +17,7 @@
 const char kBootIniPath[] = "C:\\BOOT.INI";
 const char kStagingPath[] = "C:\\BOOT.TMP";
 const char kBackupPath[] = "C:\\BOOT.BAK";
+const char kLockPath[] = "C:\\BOOT.LCK";
 const char kSectionHeader[] = "[operating systems]";
 
 namespace {
@@ -55,11 +56,12 @@ std::vector<BootLineEntry> FindBootLines(const CStringArray& lines) {
     return entries;
 }
 
-void ReadStagingLines(ITextStream& stream, CStringArray& lines) {
+BOOL ReadStagingLines(ITextStream& stream, CStringArray& lines) {
     lines.RemoveAll();
     CString line;
     while (stream.ReadLine(line))
         lines.Add(line);
+    return stream.AtEndOfFile();
 }
 
 BOOL WriteStagingLines(ITextStream& stream, const CStringArray& lines) {
@@ -76,8 +78,12 @@ BOOL StagingFileHolds(ITextStream& stream, const CStringArray& lines) {
     if (!stream.Rewind())
         return FALSE;
     CStringArray readBack;
-    ReadStagingLines(stream, readBack);
-    return readBack == lines;
+    return ReadStagingLines(stream, readBack) && readBack == lines;
+}
+
+BOOL IsLink(LPCSTR path) {
+    const DWORD attributes = Platform().ReadFileAttributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 void CBootEditDlg::ListBootLines() {
@@ -89,18 +95,17 @@ void CBootEditDlg::ListBootLines() {
 }
 
 BOOL CBootEditDlg::LoadBootLines() {
-    ReadStagingLines(*m_pStagingFile, m_arrLines);
+    const BOOL readWhole = ReadStagingLines(*m_pStagingFile, m_arrLines);
     ListBootLines();
     UpdateData(FALSE);
-    return TRUE;
+    return readWhole;
 }
 
 BOOL CBootEditDlg::RewriteStagingFile(const CStringArray& linesBefore) {
     const CStringArray linesWritten = m_arrLines;
     if (WriteStagingLines(*m_pStagingFile, m_arrLines)) {
-        LoadBootLines();
         // What was read back is the file; it must be what was written.
-        if (m_arrLines == linesWritten) {
+        if (LoadBootLines() && m_arrLines == linesWritten) {
             m_bStagingDamaged = FALSE;
             return TRUE;
         }

@@ -13,6 +13,8 @@
 extern const char kBootIniPath[];
 extern const char kStagingPath[];
 extern const char kBackupPath[];
+// The lock file that keeps a second instance of the program off the drive while one runs.
+extern const char kLockPath[];
 
 // The title line of the section that holds the boot lines.
 extern const char kSectionHeader[];
@@ -33,7 +35,8 @@ struct BootLineEntry {
 std::vector<BootLineEntry> FindBootLines(const CStringArray& lines);
 
 // Reads every line from the stream's position to its end, each whole and without its line end.
-void ReadStagingLines(ITextStream& stream, CStringArray& lines);
+// FALSE when reading failed before the end, so that lines may be missing.
+BOOL ReadStagingLines(ITextStream& stream, CStringArray& lines);
 
 // Rewrites the whole file: rewind, cut to length 0, write every line with a line end, flush and
 // rewind. FALSE as soon as one step fails; the file's content is then unknown.
@@ -41,3 +44,7 @@ BOOL WriteStagingLines(ITextStream& stream, const CStringArray& lines);
 
 // Reads the file from its start and compares it with lines. Leaves the stream at its end.
 BOOL StagingFileHolds(ITextStream& stream, const CStringArray& lines);
+
+// TRUE when path is a symbolic link or a junction. The program never reads or writes its files
+// through one: a link could send a write to any file of the system.
+BOOL IsLink(LPCSTR path);

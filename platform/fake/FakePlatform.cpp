@@ -38,6 +38,8 @@ const struct {
     {FakeOperation::kSetWindowsFolderHint, "SetWindowsFolderHint"},
     {FakeOperation::kGetProfileInt, "GetProfileInt"},
     {FakeOperation::kWriteProfileString, "WriteProfileString"},
+    {FakeOperation::kReadWholeFile, "ReadWholeFile"},
+    {FakeOperation::kLockExclusively, "LockExclusively"},
 };
 
 std::string Lower(std::string text) {
@@ -125,19 +127,22 @@ public:
     BOOL ReadLine(CString& line) override {
         if (m_platform.InjectedFailure(FakeOperation::kReadLine)) {
             line.Empty();
+            m_readFailed = true;  // a read error, not the end of the file
             return Report(FakeOperation::kReadLine, "", FALSE, true);
         }
         BOOL result = m_stream->ReadLine(line);
+        m_readFailed = false;
         return Report(FakeOperation::kReadLine, "", result, false);
     }
+    BOOL AtEndOfFile() override { return !m_readFailed && m_stream->AtEndOfFile(); }
     BOOL Rewind() override {
         return Call(FakeOperation::kRewind, "", [&] { return m_stream->Rewind(); });
     }
     BOOL Truncate() override {
         return Call(FakeOperation::kTruncate, "", [&] { return m_stream->Truncate(); });
     }
-    BOOL WriteLine(LPCSTR text) override {
-        return Call(FakeOperation::kWriteLine, Text(text),
+    BOOL WriteLine(const CString& text) override {
+        return Call(FakeOperation::kWriteLine, text.str(),
                     [&] { return m_stream->WriteLine(text); });
     }
     BOOL Flush() override {
@@ -161,6 +166,7 @@ private:
 
     FakePlatform& m_platform;
     std::unique_ptr<ITextStream> m_stream;
+    bool m_readFailed = false;
 };
 
 }  // namespace
@@ -421,6 +427,27 @@ std::unique_ptr<ITextStream> FakePlatform::OpenTextStream(LPCSTR path) {
     if (!stream)
         return nullptr;
     return std::make_unique<FakeTextStream>(*this, std::move(stream));
+}
+
+BOOL FakePlatform::ReadWholeFile(LPCSTR path, std::string& bytes) {
+    bool injected = InjectedFailure(FakeOperation::kReadWholeFile);
+    BOOL result = injected ? FALSE : m_posix.ReadWholeFile(path, bytes);
+    if (!result)
+        bytes.clear();
+    Record(FakeOperation::kReadWholeFile, Text(path), result != FALSE, injected);
+    return result;
+}
+
+LockOutcome FakePlatform::LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) {
+    bool injected = InjectedFailure(FakeOperation::kLockExclusively);
+    lock.reset();
+    LockOutcome outcome = injected ? LockOutcome::kFailed : m_posix.LockExclusively(path, lock);
+    const char* outcomeName = outcome == LockOutcome::kLocked          ? "locked"
+                              : outcome == LockOutcome::kHeldElsewhere ? "held elsewhere"
+                                                                       : "failed";
+    Record(FakeOperation::kLockExclusively, Text(path) + " -> " + outcomeName,
+           outcome == LockOutcome::kLocked, injected);
+    return outcome;
 }
 
 BOOL FakePlatform::ReadTokenGroups(std::vector<TokenGroup>& groups) {

@@ -12,6 +12,8 @@
 // - Faults: the Nth call of an operation, counted from the moment the fault is set, fails without
 //   doing anything (optionally every later call too: a full disk); ReplaceFileSafely can fail or
 //   crash (SimulatedCrash is thrown) after any of its steps (SafeReplace.h).
+// - Locks are the POSIX platform's real ones (flock() on the drive's lock file, held per open
+//   file), so two program instances in one test process exclude each other as two processes do.
 // - Every call is recorded in order, with its arguments and its result.
 //
 // Streams handed out by OpenTextStream report to the platform: they must not outlive it.
@@ -44,6 +46,8 @@ enum class FakeOperation {
     kSetWindowsFolderHint,  // recorded only; it can't fail
     kGetProfileInt,
     kWriteProfileString,
+    kReadWholeFile,
+    kLockExclusively,  // an injected fault makes it kFailed
 };
 
 // The operation's name as in IPlatform and ITextStream ("CopyFileTo", "WriteLine", ...).
@@ -131,6 +135,8 @@ public:
     BOOL WriteFileAttributes(LPCSTR path, DWORD attributes) override;
     BOOL FileExists(LPCSTR path) override;
     std::unique_ptr<ITextStream> OpenTextStream(LPCSTR path) override;
+    BOOL ReadWholeFile(LPCSTR path, std::string& bytes) override;
+    LockOutcome LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) override;
     BOOL ReadTokenGroups(std::vector<TokenGroup>& groups) override;
     BOOL ReadSystemDirectory(CString& directory) override;
     BOOL ChangeCurrentDirectory(LPCSTR directory) override;

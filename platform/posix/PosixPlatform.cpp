@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,15 +17,20 @@ namespace {
 
 constexpr DWORD kDirectoryAttribute = 0x10;
 
+// A regular file itself, not a symbolic link to one.
 bool IsRegularFile(const std::string& hostPath, struct stat* info = nullptr) {
     struct stat local;
     struct stat* target = info ? info : &local;
-    return stat(hostPath.c_str(), target) == 0 && S_ISREG(target->st_mode);
+    return lstat(hostPath.c_str(), target) == 0 && S_ISREG(target->st_mode);
 }
 
-bool ReadWholeFile(const std::string& hostPath, std::string& text, bool& missing) {
+// Reads a whole file; missing tells a file that isn't there. Profile files may be links (kept
+// with other settings elsewhere); the drive's files are not followed through one.
+enum class Links { kFollow, kRefuse };
+bool ReadHostFile(const std::string& hostPath, std::string& text, bool& missing, Links links) {
     text.clear();
-    int descriptor = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    int descriptor =
+        open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | (links == Links::kRefuse ? O_NOFOLLOW : 0));
     missing = descriptor < 0 && errno == ENOENT;
     if (descriptor < 0)
         return false;
@@ -54,6 +60,55 @@ bool MakeFolders(const std::string& folder) {
     }
     struct stat info;
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The lock file held with flock(), which the system releases when the process dies. The file is
+// removed on release; a process that took the lock on a file removed meanwhile notices that the
+// path no longer names its file and tries again, so two processes never both hold the lock.
+class LockFile : public IExclusiveLock {
+public:
+    LockFile(std::string hostPath, int descriptor)
+        : m_hostPath(std::move(hostPath)), m_descriptor(descriptor) {}
+    ~LockFile() override {
+        struct stat held, named;
+        if (fstat(m_descriptor, &held) == 0 && lstat(m_hostPath.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            unlink(m_hostPath.c_str());
+        }
+        close(m_descriptor);
+    }
+    LockFile(const LockFile&) = delete;
+    LockFile& operator=(const LockFile&) = delete;
+
+private:
+    std::string m_hostPath;
+    int m_descriptor;
+};
+
+LockOutcome LockHostFile(const std::string& hostPath, std::unique_ptr<IExclusiveLock>& lock) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        int descriptor =
+            open(hostPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0644);
+        if (descriptor < 0)
+            return LockOutcome::kFailed;
+        struct stat held, named;
+        if (fstat(descriptor, &held) != 0 || !S_ISREG(held.st_mode)) {
+            close(descriptor);
+            return LockOutcome::kFailed;
+        }
+        if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+            const bool busy = errno == EWOULDBLOCK;
+            close(descriptor);
+            return busy ? LockOutcome::kHeldElsewhere : LockOutcome::kFailed;
+        }
+        if (lstat(hostPath.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino) {
+            lock = std::make_unique<LockFile>(hostPath, descriptor);
+            return LockOutcome::kLocked;
+        }
+        close(descriptor);  // the holder removed this file as we took it: take the new one
+    }
+    return LockOutcome::kFailed;
 }
 
 }  // namespace
@@ -109,9 +164,10 @@ bool PosixPlatform::CheckCopy(const std::string& sourcePath, const std::string& 
         return false;
     }
     struct stat targetInfo;
-    check.targetExists = stat(targetPath.c_str(), &targetInfo) == 0;
+    check.targetExists = lstat(targetPath.c_str(), &targetInfo) == 0;
     if (!check.targetExists)
         return true;
+    // A symbolic link is refused by S_ISREG below: it is never written through.
     DWORD targetAttributes = 0;
     return S_ISREG(targetInfo.st_mode) &&
            !(targetInfo.st_dev == check.sourceInfo.st_dev &&
@@ -134,11 +190,11 @@ BOOL PosixPlatform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists
     const struct stat& sourceInfo = check.sourceInfo;
     bool targetExists = check.targetExists;
 
-    int source = open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
+    int source = open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (source < 0)
         return FALSE;
     mode_t permissions = (sourceInfo.st_mode & 0777) | S_IWUSR;
-    int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (targetExists ? 0 : O_EXCL);
+    int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | (targetExists ? 0 : O_EXCL);
     int destination = open(targetPath.c_str(), flags, permissions);
     if (destination < 0) {
         close(source);
@@ -164,7 +220,7 @@ BOOL PosixPlatform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
         !CheckCopy(sourcePath, targetPath, FILE_ATTRIBUTE_READONLY, check)) {
         return FALSE;
     }
-    int sourceDescriptor = open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
+    int sourceDescriptor = open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (sourceDescriptor < 0)
         return FALSE;
     struct SourceCloser {
@@ -188,10 +244,16 @@ DWORD PosixPlatform::ReadFileAttributes(LPCSTR path) {
     std::string hostPath;
     struct stat info;
     DWORD attributes = 0;
-    if (!ToHostPath(path, hostPath) || stat(hostPath.c_str(), &info) != 0 ||
-        !ReadStoredAttributes(hostPath, attributes)) {
+    if (!ToHostPath(path, hostPath) || lstat(hostPath.c_str(), &info) != 0)
         return INVALID_FILE_ATTRIBUTES;
+    if (S_ISLNK(info.st_mode)) {
+        // As Windows reports a symbolic link: the link's own attributes, not its target's.
+        struct stat target;
+        bool folder = stat(hostPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        return FILE_ATTRIBUTE_REPARSE_POINT | (folder ? kDirectoryAttribute : 0);
     }
+    if (!ReadStoredAttributes(hostPath, attributes))
+        return INVALID_FILE_ATTRIBUTES;
     if (S_ISDIR(info.st_mode))
         attributes |= kDirectoryAttribute;
     return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
@@ -200,14 +262,20 @@ DWORD PosixPlatform::ReadFileAttributes(LPCSTR path) {
 BOOL PosixPlatform::WriteFileAttributes(LPCSTR path, DWORD attributes) {
     std::string hostPath;
     struct stat info;
-    if (!ToHostPath(path, hostPath) || stat(hostPath.c_str(), &info) != 0)
+    // Attributes are never changed through a symbolic link: chmod would change its target.
+    if (!ToHostPath(path, hostPath) || lstat(hostPath.c_str(), &info) != 0 ||
+        S_ISLNK(info.st_mode)) {
         return FALSE;
+    }
     return WriteStoredAttributes(hostPath, attributes) ? TRUE : FALSE;
 }
 
 BOOL PosixPlatform::FileExists(LPCSTR path) {
     std::string hostPath;
-    return ToHostPath(path, hostPath) && IsRegularFile(hostPath) ? TRUE : FALSE;
+    struct stat info;
+    return ToHostPath(path, hostPath) && stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode)
+               ? TRUE
+               : FALSE;
 }
 
 std::unique_ptr<ITextStream> PosixPlatform::OpenTextStream(LPCSTR path) {
@@ -218,6 +286,24 @@ std::unique_ptr<ITextStream> PosixPlatform::OpenTextStream(LPCSTR path) {
         return nullptr;
     }
     return TextFileStream::Open(hostPath);
+}
+
+BOOL PosixPlatform::ReadWholeFile(LPCSTR path, std::string& bytes) {
+    std::string hostPath;
+    bool missing = false;
+    bytes.clear();
+    return ToHostPath(path, hostPath) && IsRegularFile(hostPath) &&
+                   ReadHostFile(hostPath, bytes, missing, Links::kRefuse)
+               ? TRUE
+               : FALSE;
+}
+
+LockOutcome PosixPlatform::LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) {
+    std::string hostPath;
+    lock.reset();
+    if (!ToHostPath(path, hostPath))
+        return LockOutcome::kFailed;
+    return LockHostFile(hostPath, lock);
 }
 
 bool PosixPlatform::MayChangeDriveFolder() const {
@@ -310,7 +396,8 @@ UINT PosixPlatform::GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue,
     std::string hostPath, text, value;
     bool missing = false;
     if (!section || !key || !ProfilePath(profileFile, hostPath) ||
-        !ReadWholeFile(hostPath, text, missing) || !ProfileText(text).Find(section, key, value)) {
+        !ReadHostFile(hostPath, text, missing, Links::kFollow) ||
+        !ProfileText(text).Find(section, key, value)) {
         return static_cast<UINT>(defaultValue);
     }
     return ProfileIntFromText(value, defaultValue);
@@ -322,7 +409,7 @@ BOOL PosixPlatform::WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value,
     bool missing = false;
     if (!section || !ProfilePath(profileFile, hostPath))
         return FALSE;
-    if (!ReadWholeFile(hostPath, text, missing) && !missing)
+    if (!ReadHostFile(hostPath, text, missing, Links::kFollow) && !missing)
         return FALSE;
     if (!MakeFolders(ProfileFolder()))
         return FALSE;

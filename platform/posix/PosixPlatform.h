@@ -3,7 +3,12 @@
 // Stand-ins for what Windows provides:
 // - Files: CopyFileTo behaves as CopyFileA (the attributes are copied too; an existing target
 //   with the read-only or hidden attribute is refused, as is copying a file onto itself).
-//   ReplaceFileSafely goes through a temporary file and a rename (SafeReplace.h).
+//   ReplaceFileSafely goes through a temporary file and a rename (SafeReplace.h). No file is
+//   read, written or given attributes through a symbolic link: the final component of a path is
+//   never followed (O_NOFOLLOW, lstat), and ReadFileAttributes reports a link as
+//   FILE_ATTRIBUTE_REPARSE_POINT.
+// - Lock: LockExclusively takes flock() on the lock file, which the system releases with the
+//   process, so a crashed instance leaves no lock behind; the file is removed on release.
 // - Attributes: a chain of attribute stores (AttributeStore.h); by default read-only is the
 //   owner's write bit and hidden and system are not kept. A file with the read-only attribute
 //   can't be opened as a text stream, as on Windows.
@@ -41,6 +46,8 @@ public:
     BOOL WriteFileAttributes(LPCSTR path, DWORD attributes) override;
     BOOL FileExists(LPCSTR path) override;
     std::unique_ptr<ITextStream> OpenTextStream(LPCSTR path) override;
+    BOOL ReadWholeFile(LPCSTR path, std::string& bytes) override;
+    LockOutcome LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) override;
     BOOL ReadTokenGroups(std::vector<TokenGroup>& groups) override;
     BOOL ReadSystemDirectory(CString& directory) override;
     BOOL ChangeCurrentDirectory(LPCSTR directory) override;

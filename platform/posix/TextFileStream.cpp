@@ -9,7 +9,7 @@
 #include <cstring>
 
 std::unique_ptr<TextFileStream> TextFileStream::Open(const std::string& hostPath) {
-    int descriptor = open(hostPath.c_str(), O_RDWR | O_CLOEXEC);
+    int descriptor = open(hostPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (descriptor < 0)
         return nullptr;
     struct stat info;
@@ -56,6 +56,10 @@ BOOL TextFileStream::ReadLine(CString& line) {
     return TRUE;
 }
 
+BOOL TextFileStream::AtEndOfFile() {
+    return m_file && std::feof(m_file) && !std::ferror(m_file);
+}
+
 BOOL TextFileStream::Rewind() {
     if (!m_file)
         return FALSE;
@@ -76,10 +80,11 @@ BOOL TextFileStream::Truncate() {
     return Rewind();
 }
 
-BOOL TextFileStream::WriteLine(LPCSTR text) {
+BOOL TextFileStream::WriteLine(const CString& text) {
     if (!m_file || !SwitchTo(Direction::kWriting))
         return FALSE;
-    if (std::fputs(text ? text : "", m_file) == EOF)
+    const std::string& bytes = text.str();
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
         return FALSE;
     return std::fputs("\r\n", m_file) != EOF;
 }

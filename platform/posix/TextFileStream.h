@@ -17,16 +17,18 @@
 
 class TextFileStream : public ITextStream {
 public:
-    // Opens an existing file for reading and writing; null when it can't be opened.
+    // Opens an existing regular file for reading and writing; null when it can't be opened or is
+    // a symbolic link.
     static std::unique_ptr<TextFileStream> Open(const std::string& hostPath);
     ~TextFileStream() override;
 
     BOOL ReadLine(CString& line) override;
+    BOOL AtEndOfFile() override;
     BOOL Rewind() override;
     // Cuts the file to length 0 and moves to its start: the only position left in it, so the next
     // write can't leave a gap of zero bytes before it.
     BOOL Truncate() override;
-    BOOL WriteLine(LPCSTR text) override;
+    BOOL WriteLine(const CString& text) override;
     BOOL Flush() override;
     BOOL Close() override;
 

@@ -44,6 +44,31 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, separator + 1);
 }
 
+// A symbolic link or a junction: the program never reads or writes through one.
+bool IsReparsePoint(LPCSTR path) {
+    const DWORD attributes = ::GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool RefuseReparsePoints(LPCSTR first, LPCSTR second = nullptr) {
+    if (IsReparsePoint(first) || (second && IsReparsePoint(second))) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return true;
+    }
+    return false;
+}
+
+class LockFileHandle : public IExclusiveLock {
+public:
+    explicit LockFileHandle(HANDLE handle) : m_handle(handle) {}
+    ~LockFileHandle() override { ::CloseHandle(m_handle); }
+    LockFileHandle(const LockFileHandle&) = delete;
+    LockFileHandle& operator=(const LockFileHandle&) = delete;
+
+private:
+    HANDLE m_handle;
+};
+
 BOOL FlushFileToDisk(const char* path) {
     HANDLE file = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -82,10 +107,14 @@ BOOL Win32Platform::WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value,
 }
 
 BOOL Win32Platform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
+    if (RefuseReparsePoints(existing, target))
+        return FALSE;
     return ::CopyFileA(existing, target, failIfExists);
 }
 
 BOOL Win32Platform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
+    if (RefuseReparsePoints(source, target))
+        return FALSE;
     // Windows refuses to rename over a read-only file, Wine doesn't: refuse here, so the
     // protection holds on both.
     const DWORD targetAttributes = ::GetFileAttributesA(target);
@@ -115,6 +144,8 @@ DWORD Win32Platform::ReadFileAttributes(LPCSTR path) {
 }
 
 BOOL Win32Platform::WriteFileAttributes(LPCSTR path, DWORD attributes) {
+    if (RefuseReparsePoints(path))
+        return FALSE;
     return ::SetFileAttributesA(path, attributes);
 }
 
@@ -123,7 +154,46 @@ BOOL Win32Platform::FileExists(LPCSTR path) {
 }
 
 std::unique_ptr<ITextStream> Win32Platform::OpenTextStream(LPCSTR path) {
+    if (RefuseReparsePoints(path))
+        return nullptr;
     return Win32TextStream::Open(path);
+}
+
+BOOL Win32Platform::ReadWholeFile(LPCSTR path, std::string& bytes) {
+    bytes.clear();
+    if (RefuseReparsePoints(path))
+        return FALSE;
+    HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    HandleCloser closer(file);
+    char buffer[4096];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            bytes.clear();
+            return FALSE;
+        }
+        if (got == 0)
+            return TRUE;
+        bytes.append(buffer, got);
+    }
+}
+
+LockOutcome Win32Platform::LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) {
+    lock.reset();
+    if (RefuseReparsePoints(path))
+        return LockOutcome::kFailed;
+    // No sharing: a second opener fails with a sharing violation while this handle is open.
+    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return ::GetLastError() == ERROR_SHARING_VIOLATION ? LockOutcome::kHeldElsewhere
+                                                           : LockOutcome::kFailed;
+    }
+    lock = std::make_unique<LockFileHandle>(file);
+    return LockOutcome::kLocked;
 }
 
 BOOL Win32Platform::ReadTokenGroups(std::vector<TokenGroup>& groups) {

@@ -1,5 +1,7 @@
 // The platform of the Windows program: the real Win32 calls, with the program's paths used as
-// they are.
+// they are. Files that are reparse points (symbolic links, junctions) are never read, written or
+// given attributes. The lock file is held open without sharing and deleted when closed, so the
+// system releases it, and removes it, when the process ends in any way.
 #pragma once
 
 #include "platform/Platform.h"
@@ -14,6 +16,8 @@ public:
     BOOL WriteFileAttributes(LPCSTR path, DWORD attributes) override;
     BOOL FileExists(LPCSTR path) override;
     std::unique_ptr<ITextStream> OpenTextStream(LPCSTR path) override;
+    BOOL ReadWholeFile(LPCSTR path, std::string& bytes) override;
+    LockOutcome LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) override;
     BOOL ReadTokenGroups(std::vector<TokenGroup>& groups) override;
     BOOL ReadSystemDirectory(CString& directory) override;
     BOOL ChangeCurrentDirectory(LPCSTR directory) override;

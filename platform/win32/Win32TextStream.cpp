@@ -29,22 +29,24 @@ BOOL Win32TextStream::ReadLine(CString& line) {
         return FALSE;
     SwitchTo(false);
     std::string text;
-    char chunk[2048];
     bool readAny = false;
-    while (std::fgets(chunk, sizeof chunk, m_file)) {
+    int c;
+    while ((c = std::getc(m_file)) != EOF) {
         readAny = true;
-        text += chunk;
-        if (!text.empty() && text.back() == '\n')
+        if (c == '\n')
             break;
+        text += static_cast<char>(c);
     }
     if (!readAny || std::ferror(m_file))
         return FALSE;
-    if (!text.empty() && text.back() == '\n')
+    if (c == '\n' && !text.empty() && text.back() == '\r')
         text.pop_back();
-    if (!text.empty() && text.back() == '\r')
-        text.pop_back();
-    line = text.c_str();
+    line = CString(text);
     return TRUE;
+}
+
+BOOL Win32TextStream::AtEndOfFile() {
+    return m_file && std::feof(m_file) && !std::ferror(m_file);
 }
 
 BOOL Win32TextStream::Rewind() {
@@ -61,11 +63,13 @@ BOOL Win32TextStream::Truncate() {
     return ::_chsize(::_fileno(m_file), 0) == 0 && std::fseek(m_file, 0, SEEK_SET) == 0;
 }
 
-BOOL Win32TextStream::WriteLine(LPCSTR text) {
+BOOL Win32TextStream::WriteLine(const CString& text) {
     if (!m_file)
         return FALSE;
     SwitchTo(true);
-    return std::fputs(text ? text : "", m_file) >= 0 && std::fputs("\r\n", m_file) >= 0;
+    const std::string& bytes = text.str();
+    return std::fwrite(bytes.data(), 1, bytes.size(), m_file) == bytes.size() &&
+           std::fputs("\r\n", m_file) >= 0;
 }
 
 BOOL Win32TextStream::Flush() {

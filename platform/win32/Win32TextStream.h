@@ -1,7 +1,8 @@
 // The staging file as a C runtime stream opened for reading and update in binary mode ("r+b",
 // shared with other openers). Line ends are handled here rather than by the runtime's text mode:
 // lines are written with a carriage return and line feed, read with either ending, and read whole
-// whatever their length.
+// whatever their length, every byte kept (zero bytes too); a carriage return belongs to the line
+// end only directly before a line feed.
 #pragma once
 
 #include <cstdio>
@@ -18,9 +19,10 @@ public:
     Win32TextStream& operator=(const Win32TextStream&) = delete;
 
     BOOL ReadLine(CString& line) override;
+    BOOL AtEndOfFile() override;
     BOOL Rewind() override;
     BOOL Truncate() override;
-    BOOL WriteLine(LPCSTR text) override;
+    BOOL WriteLine(const CString& text) override;
     BOOL Flush() override;
     BOOL Close() override;
 
