@@ -132,6 +132,8 @@ BOOL CBootEditDlg::OnInitDialog() {
 
     m_pStagingFile = Platform().OpenTextStream(kStagingPath);
     if (!m_pStagingFile) {
+        // Said, not left to guess: without it the program would just vanish.
+        AfxMessageBox("Unable to open BOOT.TMP. BOOT.INI was not changed.", MB_OK | MB_ICONSTOP);
         EndDialog(IDCANCEL);
         return FALSE;
     }

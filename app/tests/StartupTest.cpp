@@ -207,11 +207,13 @@ TEST_F(StartupTest, AFailedAttributeChangeIsToldAndTheEditorStillRuns) {
     EXPECT_EQ(harness.backend.Problems(), "");
 }
 
-// A staging copy that stays read-only can't be opened: the editor ends at once, silently.
+// A staging copy that stays read-only can't be opened: the editor ends at once, saying so.
 TEST_F(StartupTest, AReadOnlyStagingCopyEndsTheEditorAtOnce) {
     harness.platform.SetProfileValue("Tarnwick", "WarnUser", "1");
     harness.platform.FailCall(FakeOperation::kWriteFileAttributes, 1);
     harness.backend.QueueMessageBoxAnswer(IDOK, kAttributesFailed);
+    harness.backend.QueueMessageBoxAnswer(IDOK,
+                                          "Unable to open BOOT.TMP. BOOT.INI was not changed.");
     harness.backend.QueueDialog(IDD_BOOTEDIT_DIALOG, [](TestDialogWindow&) {});
     EXPECT_FALSE(harness.app.InitInstance());
     ASSERT_EQ(harness.backend.Dialogs().size(), 1u);

@@ -79,15 +79,17 @@ TEST(EditorOpening, WithoutASystemMenuAddsNoEntry) {
     EXPECT_EQ(harness.backend.Problems(), "");
 }
 
-TEST(EditorOpening, EndsAsCancelledWithoutAMessageWhenTheStagingFileCannotBeOpened) {
+TEST(EditorOpening, EndsAsCancelledWithAMessageWhenTheStagingFileCannotBeOpened) {
     ProgramHarness harness;
     harness.WriteFile("C:\\BOOT.INI", kThreeLineBootIni);
     harness.platform.FailCall(FakeOperation::kOpenTextStream, 1);
+    harness.backend.QueueMessageBoxAnswer(IDOK,
+                                          "Unable to open BOOT.TMP. BOOT.INI was not changed.");
     std::intptr_t result =
         harness.RunEditor(kThreeLineBootIni, [](TestDialogWindow&, CBootEditDlg&) {});
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(harness.backend.Dialogs().back().driverRan);
-    EXPECT_TRUE(harness.backend.MessageBoxes().empty());
+    EXPECT_EQ(harness.backend.MessageBoxes().at(0).type, static_cast<UINT>(MB_OK | MB_ICONSTOP));
     EXPECT_EQ(harness.ReadFile("C:\\BOOT.INI"), kThreeLineBootIni);
     EXPECT_EQ(harness.backend.Problems(), "");
 }
