@@ -70,7 +70,7 @@ public:
         m_view.setGeometry(FPoint{1, 1}, FSize{static_cast<std::size_t>(width - 2),
                                                static_cast<std::size_t>(height - 5)});
         for (const std::string& line : WrapText(text, width - 6))
-            m_view.append(ToWidgetText(line));
+            m_view.append(ToWidgetText(line.empty() ? " " : line));  // "" would count twice
         m_close.setText("&Close");
         m_close.setShadow(false);
         m_close.setGeometry(FPoint{(width - 2 - 9) / 2 + 1, height - 3}, FSize{9, 1});
@@ -92,6 +92,30 @@ public:
 private:
     finalcut::FTextView m_view{this};
     finalcut::FButton m_close{this};
+};
+
+// Gives the keyboard back to the dialog underneath once a modal window over it has closed.
+// FINAL CUT does this itself for one level, but loses the focus when a window that had a window
+// over it closes (an open-file dialog after its "File not found." message).
+class FocusKeeper {
+public:
+    explicit FocusKeeper(finalcut::FWidget* owner)
+        : m_window(dynamic_cast<finalcut::FWindow*>(owner)),
+          m_focus(finalcut::FWidget::getFocusWidget()) {}
+    ~FocusKeeper() {
+        if (!m_window)
+            return;
+        finalcut::FWindow::setActiveWindow(m_window);
+        if (m_focus && m_focus->isEnabled())
+            m_focus->setFocus();
+        m_window->redraw();
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+
+private:
+    finalcut::FWindow* m_window;
+    finalcut::FWidget* m_focus;
 };
 
 std::vector<std::string> PopupLines(const std::string& text, int columns) {
@@ -133,6 +157,7 @@ std::intptr_t TermBackend::RunModalDialog(CDialog& dialog, UINT templateId) {
         ShowMessageBox(message.c_str(), "", MB_OK | MB_ICONSTOP);
         return -1;
     }
+    FocusKeeper keeper(Parent());
     TermDialogWindow window(Parent(), *dialogTemplate, layout, dialog);
     m_openDialogs.push_back(&window);
     struct Closed {
@@ -145,6 +170,7 @@ std::intptr_t TermBackend::RunModalDialog(CDialog& dialog, UINT templateId) {
 int TermBackend::ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) {
     using Button = finalcut::FMessageBox::ButtonType;
     const bool withCancel = (type & 0xF) == MB_OKCANCEL;
+    FocusKeeper keeper(Parent());
     finalcut::FMessageBox box(ToWidgetText(caption ? caption : ""), ToWidgetText(text ? text : ""),
                               Button::Ok, withCancel ? Button::Cancel : Button::Reject,
                               Button::Reject, Parent());
@@ -179,8 +205,9 @@ BOOL TermBackend::RunOpenFileDialog(OpenFileRequest& request) {
         const std::size_t separator = initial.find_last_of("\\/");
         name = separator == std::string::npos ? initial : initial.substr(separator + 1);
     }
+    FocusKeeper keeper(Parent());
     TermFileDialog fileDialog(Parent(), folder, name, (request.flags & OFN_FILEMUSTEXIST) != 0,
-                              (request.flags & OFN_PATHMUSTEXIST) != 0);
+                              (request.flags & OFN_PATHMUSTEXIST) != 0, m_paths.toProgram);
     std::string chosen;
     if (!fileDialog.Choose(chosen))
         return FALSE;
@@ -193,6 +220,7 @@ BOOL TermBackend::RunOpenFileDialog(OpenFileRequest& request) {
 
 void TermBackend::ShowHelpTopic(LPCSTR helpFile) {
     (void)helpFile;  // the Windows help file has no counterpart here: the text stands for it
+    FocusKeeper keeper(Parent());
     HelpTextWindow window(Parent(), m_helpTitle.empty() ? std::string("Help") : m_helpTitle,
                           m_helpText);
     window.exec();
@@ -211,6 +239,7 @@ void TermBackend::ShowPopup(const std::string& text, int x, int y) {
     // The position is the popup's top centre; the popup stays on the screen.
     const int left = std::clamp(x - width / 2, 0, std::max(0, columns - width));
     const int top = std::clamp(y, 0, std::max(0, rows - height));
+    FocusKeeper keeper(Parent());
     HelpPopupWindow popup(Parent(), lines);
     popup.setGeometry(FPoint{left + 1, top + 1},
                       FSize{static_cast<std::size_t>(width), static_cast<std::size_t>(height)});

@@ -164,29 +164,64 @@ bool SortsBefore(const std::string& a, const std::string& b) {
 
 TermDialogWindow::TermDialogWindow(finalcut::FWidget* parent, const DialogTemplate& dialogTemplate,
                                    const DialogLayout& layout, CDialog& dialog)
-    : FDialog(parent), m_dialog(dialog) {
+    : FDialog(parent), m_dialog(dialog), m_template(dialogTemplate) {
     setText(ToWidgetText(dialogTemplate.title ? dialogTemplate.title : ""));
-    setBorder(layout.framed);
     setResizeable(false);
     if (!(dialogTemplate.style & WS_SYSMENU))
         setTitlebarButtonVisibility(false);
-    const int columns = static_cast<int>(getDesktopWidth());
-    const int rows = static_cast<int>(getDesktopHeight());
+    CreateControls(dialogTemplate);
+    ApplyLayout(layout);
+    ApplyInitData(dialogTemplate);
+}
+
+void TermDialogWindow::ApplyLayout(const DialogLayout& layout) {
+    m_applyingLayout = true;
+    m_layoutColumns = static_cast<int>(getDesktopWidth());
+    m_layoutRows = static_cast<int>(getDesktopHeight());
+    setBorder(layout.framed);
     const int width = layout.OuterWidth();
     const int height = layout.OuterHeight();
     // Centred, as the templates' centre styles and the system's placement of a modal dialog over
     // its owner come to in a terminal.
-    setGeometry(
-        FPoint{1 + std::max(0, (columns - width) / 2), 1 + std::max(0, (rows - height) / 2)},
-        FSize{static_cast<std::size_t>(width), static_cast<std::size_t>(height)});
-    CreateControls(dialogTemplate, layout);
-    ApplyInitData(dialogTemplate);
+    setGeometry(FPoint{1 + std::max(0, (m_layoutColumns - width) / 2),
+                       1 + std::max(0, (m_layoutRows - height) / 2)},
+                FSize{static_cast<std::size_t>(width), static_cast<std::size_t>(height)}, false);
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        finalcut::FWidget* widget = m_controls[i].widget;
+        if (!widget)
+            continue;
+        const CellRect& cell = layout.controls[i];
+        widget->setGeometry(FPoint{cell.x + 1, cell.y + 1},
+                            FSize{static_cast<std::size_t>(std::max(cell.width, 1)),
+                                  static_cast<std::size_t>(std::max(cell.height, 1))},
+                            false);
+        if (m_controls[i].kind == ControlKind::kStaticText) {
+            // Wrapped for the width it now has.
+            const bool noPrefix = (m_controls[i].style & SS_NOPREFIX) != 0;
+            static_cast<finalcut::FLabel*>(widget)->setText(ToWidgetText(
+                noPrefix ? layout.captions[i] : CaptionWithoutMnemonic(layout.captions[i])));
+        }
+    }
+    m_applyingLayout = false;
+}
+
+void TermDialogWindow::adjustSize() {
+    // A resized terminal gets the layout for its new size, when the dialog fits it.
+    const int columns = static_cast<int>(getDesktopWidth());
+    const int rows = static_cast<int>(getDesktopHeight());
+    if (!m_applyingLayout && (columns != m_layoutColumns || rows != m_layoutRows)) {
+        const DialogLayout layout = LayOutDialog(m_template, columns, rows);
+        if (layout.fits) {
+            ApplyLayout(layout);
+            redraw();
+        }
+    }
+    FDialog::adjustSize();
 }
 
 TermDialogWindow::~TermDialogWindow() = default;
 
-void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate,
-                                      const DialogLayout& layout) {
+void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
     m_controls.resize(dialogTemplate.controlCount);
     for (int i = 0; i < dialogTemplate.controlCount; ++i) {
         const ControlTemplate& source = dialogTemplate.controls[i];
@@ -198,10 +233,6 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate,
         const bool noPrefix =
             source.kind == ControlKind::kStaticText && (source.style & SS_NOPREFIX);
         control.mnemonic = noPrefix ? '\0' : MnemonicOf(caption);
-        const CellRect& cell = layout.controls[i];
-        const FPoint position{cell.x + 1, cell.y + 1};
-        const FSize size{static_cast<std::size_t>(std::max(cell.width, 1)),
-                         static_cast<std::size_t>(std::max(cell.height, 1))};
         finalcut::FWidget* widget = nullptr;
         switch (source.kind) {
             case ControlKind::kPushButton:
@@ -267,10 +298,7 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate,
                 break;
             }
             case ControlKind::kStaticText: {
-                auto* label = new StaticWidget(*this);
-                label->setText(ToWidgetText(noPrefix ? layout.captions[i]
-                                                     : CaptionWithoutMnemonic(layout.captions[i])));
-                widget = label;
+                widget = new StaticWidget(*this);  // its text comes with the layout
                 break;
             }
             case ControlKind::kStaticIcon:
@@ -279,7 +307,6 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate,
         control.widget = widget;
         if (!widget)
             continue;
-        widget->setGeometry(position, size);
         // The dialog handles mnemonics itself, with the Windows rules for shared letters.
         widget->delAccelerator();
         if (source.style & WS_DISABLED)

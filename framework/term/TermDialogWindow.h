@@ -89,6 +89,7 @@ protected:
     void onMouseDown(finalcut::FMouseEvent* event) override;
     void onClose(finalcut::FCloseEvent* event) override;
     void draw() override;
+    void adjustSize() override;
 
 private:
     struct Control {
@@ -108,7 +109,8 @@ private:
         int upDown = -1;  // an edit's up-down (index)
     };
 
-    void CreateControls(const DialogTemplate& dialogTemplate, const DialogLayout& layout);
+    void CreateControls(const DialogTemplate& dialogTemplate);
+    void ApplyLayout(const DialogLayout& layout);
     void ApplyInitData(const DialogTemplate& dialogTemplate);
     const Control* Find(int id) const;
     Control* Find(int id);
@@ -127,7 +129,11 @@ private:
     CPoint HelpPosition(int index) const;
 
     CDialog& m_dialog;
+    const DialogTemplate& m_template;
     std::vector<Control> m_controls;
+    bool m_applyingLayout = false;
+    int m_layoutColumns = 0;  // the terminal size the layout was made for
+    int m_layoutRows = 0;
     int m_defaultButton = -1;
     int m_programWrites = 0;  // > 0 while the program writes a control
     bool m_initialised = false;

@@ -56,8 +56,12 @@ std::string Trimmed(std::string text) {
 }  // namespace
 
 TermFileDialog::TermFileDialog(finalcut::FWidget* parent, const std::string& folder,
-                               const std::string& name, bool fileMustExist, bool pathMustExist)
-    : FDialog(parent), m_fileMustExist(fileMustExist), m_pathMustExist(pathMustExist) {
+                               const std::string& name, bool fileMustExist, bool pathMustExist,
+                               std::function<std::string(const std::string&)> describeFolder)
+    : FDialog(parent),
+      m_describeFolder(std::move(describeFolder)),
+      m_fileMustExist(fileMustExist),
+      m_pathMustExist(pathMustExist) {
     setText("Open");
     setModal();
     setResizeable(false);
@@ -148,7 +152,8 @@ void TermFileDialog::ReadFolder(const std::string& folder) {
 
 void TermFileDialog::ShowFolder() {
     const std::size_t room = m_folderLabel.getWidth();
-    std::string shown = "Look in: " + m_folder;
+    const std::string described = m_describeFolder ? m_describeFolder(m_folder) : std::string();
+    std::string shown = "Look in: " + (described.empty() ? m_folder : described);
     if (shown.size() > room && room > 3)
         shown = "..." + shown.substr(shown.size() - (room - 3));
     m_folderLabel.setText(ToWidgetText(shown));

@@ -7,6 +7,7 @@
 // the dialog stays open, as the Windows dialog does.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,11 @@
 
 class TermFileDialog final : public finalcut::FDialog {
 public:
+    // describeFolder names a Linux folder for the user (as "C:\\WINDOWS\\system32" on the drive);
+    // an empty answer shows the Linux path.
     TermFileDialog(finalcut::FWidget* parent, const std::string& folder, const std::string& name,
-                   bool fileMustExist, bool pathMustExist);
+                   bool fileMustExist, bool pathMustExist,
+                   std::function<std::string(const std::string&)> describeFolder = nullptr);
 
     // Runs the dialog; true with the chosen file's Linux path.
     bool Choose(std::string& hostPath);
@@ -43,6 +47,7 @@ private:
 
     std::string m_folder;
     std::vector<Entry> m_entries;
+    std::function<std::string(const std::string&)> m_describeFolder;
     bool m_fileMustExist;
     bool m_pathMustExist;
     bool m_filling = false;

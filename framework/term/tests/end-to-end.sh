@@ -124,6 +124,22 @@ dos_bits() {
     echo $((16#$(attributes_of "$1" "$2") & 7))
 }
 
+# Every control of the editor is on the screen, with its whole caption.
+expect_every_control() {
+    local caption
+    for caption in "Boot Line To Modify:" "Label:" "Unhandled Options:" \
+        "[×] FastDetect" "[ ] OneCpu" "[ ] SOS" "[ ] CrashDebug" "[ ] Debug" "[ ] NoDebug" \
+        "[ ] BaseVideo" "[ ] BootLog" "[ ] BootLogo" "[ ] 3GB" "[ ] NoPAE" "[ ] PAE" \
+        "[ ] PciLock" "[ ] NoLowMem" "[ ] NoGuiBoot" "[ ] IntAffinity" \
+        "[ ] Hal" "[ ] Kernel" "[ ] DebugPort" "[ ] BaudRate" "[ ] Channel" "[ ] MaxMem" \
+        "Copy Line" "Delete Line" "Apply" "OK" "Cancel" "Help" "COM1" "300" "▲▼" \
+        "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS" "Microsoft Windows XP Professional" \
+        "noexecute=optin" "Ver: V1.0  -  Dec. 1, 2001"; do
+        expect_screen "$caption"
+    done
+    [ "$(screen | grep -cF -- '...')" -ge 2 ] || fail "both \"...\" buttons should show"
+}
+
 # The editor on the fixture's first line; the focus is on the boot-line list.
 open_editor() {
     start "${1:-110}" "${2:-36}"
@@ -214,19 +230,47 @@ cancel)
 small-terminal)
     prepare 1
     open_editor 80 25
-    for caption in "Boot Line To Modify:" "Label:" "Unhandled Options:" \
-        "[×] FastDetect" "[ ] OneCpu" "[ ] SOS" "[ ] CrashDebug" "[ ] Debug" "[ ] NoDebug" \
-        "[ ] BaseVideo" "[ ] BootLog" "[ ] BootLogo" "[ ] 3GB" "[ ] NoPAE" "[ ] PAE" \
-        "[ ] PciLock" "[ ] NoLowMem" "[ ] NoGuiBoot" "[ ] IntAffinity" \
-        "[ ] Hal" "[ ] Kernel" "[ ] DebugPort" "[ ] BaudRate" "[ ] Channel" "[ ] MaxMem" \
-        "Copy Line" "Delete Line" "Apply" "OK" "Cancel" "Help" "..." "COM1" "300" \
-        "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS" "Microsoft Windows XP Professional" \
-        "noexecute=optin" "Ver: V1.0  -  Dec. 1, 2001"; do
-        expect_screen "$caption"
-    done
-    [ "$(screen | grep -cF -- '...')" -ge 2 ] || fail "both \"...\" buttons should show"
+    expect_every_control
+    tmux_ resize-window -t e2e -x 110 -y 36  # larger: the natural scale, with a frame
+    wait_for "┌──────"
+    expect_every_control
+    tmux_ resize-window -t e2e -x 80 -y 25   # and back
+    sleep 0.5
+    expect_every_control
     escape
     wait_exit
+    ;;
+
+browse)
+    prepare 1
+    open_editor
+    key M-h Space                  # the focus to &Hal, then tick it
+    wait_for "[×] Hal"
+    key Tab Tab Enter              # its "..." button
+    wait_for "Look in: C:\\WINDOWS\\system32"
+    expect_screen "ntoskrnl.exe"
+    expect_screen "Hal.dll"        # the name offered, as the program spells it
+    key Enter                      # found whatever its case
+    wait_for "Hal.dll"
+    expect_not_on_screen "Look in:"
+    key M-k                        # &Kernel: ticked, "ntoskrnl.exe"
+    wait_for "[×] Kernel"
+    key Tab Tab Enter
+    wait_for "Look in: C:\\WINDOWS\\system32"
+    key BSpace BSpace BSpace BSpace BSpace BSpace BSpace BSpace BSpace BSpace BSpace BSpace
+    type_text "nosuch.exe"
+    key Enter
+    wait_for "File not found."     # the dialog stays open, as on Windows
+    key Enter
+    sleep 0.3
+    expect_screen "Look in:"
+    escape                         # Cancel: the field keeps its name
+    sleep 0.3
+    expect_not_on_screen "Look in:"
+    expect_screen "ntoskrnl.exe"
+    escape
+    wait_exit
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
     ;;
 
 warning)
