@@ -263,4 +263,75 @@ TEST_F(Win32PlatformTest, SystemDirectoryAndCurrentDirectory) {
     EXPECT_FALSE(platform.ChangeCurrentDirectory(Path("missing").c_str()));
 }
 
+TEST_F(Win32PlatformTest, TextStreamKeepsEveryByteOfALine) {
+    const std::string path = Path("BOOT.TMP");
+    WriteWholeFile(path, std::string("a\0b\r\nlast", 9));
+    std::unique_ptr<ITextStream> stream = platform.OpenTextStream(path.c_str());
+    ASSERT_TRUE(stream);
+    CString line;
+    ASSERT_TRUE(stream->ReadLine(line));
+    EXPECT_EQ(line.str(), std::string("a\0b", 3));
+    ASSERT_TRUE(stream->ReadLine(line));
+    EXPECT_EQ(line.str(), "last");
+    EXPECT_FALSE(stream->ReadLine(line));
+    EXPECT_TRUE(stream->AtEndOfFile());  // the end, not a read error
+
+    EXPECT_TRUE(stream->Rewind());
+    EXPECT_TRUE(stream->Truncate());
+    EXPECT_TRUE(stream->WriteLine(CString(std::string("x\0y", 3))));
+    EXPECT_TRUE(stream->Flush());
+    EXPECT_TRUE(stream->Close());
+    EXPECT_EQ(ReadWholeFile(path), std::string("x\0y\r\n", 5));
+}
+
+TEST_F(Win32PlatformTest, ReadWholeFileTakesEveryByte) {
+    const std::string bytes("[boot loader]\r\n\0\xFF\r", 18);
+    WriteWholeFile(Path("BOOT.INI"), bytes);
+    std::string read;
+    ASSERT_TRUE(platform.ReadWholeFile(Path("BOOT.INI").c_str(), read));
+    EXPECT_EQ(read, bytes);
+    EXPECT_FALSE(platform.ReadWholeFile(Path("missing").c_str(), read));
+    EXPECT_TRUE(read.empty());
+}
+
+TEST_F(Win32PlatformTest, OneLockHolderAtATimeAndNothingLeftBehind) {
+    const std::string path = Path("BOOT.LCK");
+    std::unique_ptr<IExclusiveLock> held, refused, later;
+    ASSERT_EQ(platform.LockExclusively(path.c_str(), held), LockOutcome::kLocked);
+    ASSERT_TRUE(held);
+    EXPECT_EQ(platform.LockExclusively(path.c_str(), refused), LockOutcome::kHeldElsewhere);
+    EXPECT_FALSE(refused);
+    held.reset();
+    EXPECT_FALSE(platform.FileExists(path.c_str()));  // released and removed
+    // A lock file left over from elsewhere is taken.
+    WriteWholeFile(path, "");
+    EXPECT_EQ(platform.LockExclusively(path.c_str(), later), LockOutcome::kLocked);
+    later.reset();
+    // A folder that doesn't exist can hold no lock.
+    EXPECT_EQ(platform.LockExclusively(Path("missing\\BOOT.LCK").c_str(), later),
+              LockOutcome::kFailed);
+}
+
+TEST_F(Win32PlatformTest, NothingIsReadOrWrittenThroughALink) {
+    const std::string target = Path("elsewhere.ini");
+    const std::string link = Path("BOOT.INI");
+    WriteWholeFile(target, "[boot loader]\r\n");
+    if (!::CreateSymbolicLinkA(link.c_str(), target.c_str(), 0))
+        GTEST_SKIP() << "no symbolic links here (error " << ::GetLastError() << ")";
+    const DWORD attributes = platform.ReadFileAttributes(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "no symbolic link was made (Wine only pretends to make them)";
+    std::string read;
+    EXPECT_FALSE(platform.ReadWholeFile(link.c_str(), read));
+    EXPECT_EQ(platform.OpenTextStream(link.c_str()), nullptr);
+    EXPECT_FALSE(platform.WriteFileAttributes(link.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(platform.CopyFileTo(link.c_str(), Path("BOOT.TMP").c_str(), FALSE));
+    WriteWholeFile(Path("BOOT.TMP"), "new\r\n");
+    EXPECT_FALSE(platform.ReplaceFileSafely(Path("BOOT.TMP").c_str(), link.c_str()));
+    EXPECT_EQ(ReadWholeFile(target), "[boot loader]\r\n");
+    std::unique_ptr<IExclusiveLock> lock;
+    EXPECT_EQ(platform.LockExclusively(link.c_str(), lock), LockOutcome::kFailed);
+    ::DeleteFileA(link.c_str());
+}
+
 }  // namespace
