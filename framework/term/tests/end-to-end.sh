@@ -93,6 +93,15 @@ wait_for() {
     done
 }
 
+wait_gone() {
+    local text=$1 tries=0
+    while screen | grep -qF -- "$text"; do
+        tries=$((tries + 1))
+        [ "$tries" -lt 100 ] || fail "\"$text\" stayed on the screen"
+        sleep 0.1
+    done
+}
+
 expect_screen() {
     screen | grep -qF -- "$1" || fail "expected \"$1\" on the screen"
 }
@@ -206,8 +215,7 @@ bad-hal)
     expect_screen "Error"
     expect_screen "tarnwick"       # the caption: the application title
     key Enter                      # the message box
-    sleep 0.3
-    expect_not_on_screen "Invalid Hal File."
+    wait_gone "Invalid Hal File."
     expect_screen "halmacpi1.dll"  # the field keeps what the user typed
     escape                         # Cancel
     wait_exit
@@ -251,8 +259,8 @@ browse)
     expect_screen "ntoskrnl.exe"
     expect_screen "Hal.dll"        # the name offered, as the program spells it
     key Enter                      # found whatever its case
-    wait_for "Hal.dll"
-    expect_not_on_screen "Look in:"
+    wait_gone "Look in:"
+    expect_screen "Hal.dll"
     key M-k                        # &Kernel: ticked, "ntoskrnl.exe"
     wait_for "[×] Kernel"
     key Tab Tab Enter
@@ -262,11 +270,10 @@ browse)
     key Enter
     wait_for "File not found."     # the dialog stays open, as on Windows
     key Enter
-    sleep 0.3
+    wait_gone "File not found."
     expect_screen "Look in:"
     escape                         # Cancel: the field keeps its name
-    sleep 0.3
-    expect_not_on_screen "Look in:"
+    wait_gone "Look in:"
     expect_screen "ntoskrnl.exe"
     escape
     wait_exit
@@ -299,21 +306,19 @@ help)
     key Tab F1                     # the label field's one-line help
     wait_for "Comment Label associated with BOOT.INI Line."
     key Space                      # any key closes the popup
-    sleep 0.3
-    expect_not_on_screen "Comment Label associated"
+    wait_gone "Comment Label associated"
     key M-h M-h Enter              # &Hal, then &Help: the help text
     wait_for "Tarnwick Help"
     expect_screen "WORKING WITH THE EDITOR"
     escape
-    expect_not_on_screen "Tarnwick Help"
+    wait_gone "Tarnwick Help"
     key M-Space                    # the window menu, then its last item
     wait_for "About Tarnwick..."
     key Up Enter
     wait_for "Tarn Version 1.0"
     expect_screen "About Tarn"
     key Enter                      # the about box's OK
-    sleep 0.3
-    expect_not_on_screen "Tarn Version 1.0"
+    wait_gone "Tarn Version 1.0"
     escape
     wait_exit
     ;;
