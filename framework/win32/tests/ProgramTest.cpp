@@ -445,4 +445,46 @@ TEST_F(ProgramUnderWine, KernelBrowseOpensInTheSystemDirectory) {
     EXPECT_EQ(::lstrcmpiA(proposed.c_str(), systemDirectory), 0);
 }
 
+// Help goes to the HTML Help control, loaded on first use; without the help file the program
+// shows nothing of its own and goes on.
+TEST_F(ProgramUnderWine, HelpRequestsLeaveTheDialogWorking) {
+    driver.OnDialog(IDD_BOOTEDIT_DIALOG, [](HWND dialog) {
+        HELPINFO info = {};
+        info.cbSize = sizeof info;
+        info.iContextType = HELPINFO_WINDOW;
+        info.iCtrlId = IDC_PAE;
+        info.hItemHandle = ::GetDlgItem(dialog, IDC_PAE);
+        info.MousePos.x = 100;
+        info.MousePos.y = 100;
+        EXPECT_TRUE(::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
+        ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDOK)),
+                       MAKELPARAM(120, 40));
+        Click(dialog, ID_HELP);
+        EXPECT_FALSE(IsEnabled(dialog, IDC_APPLY));
+        Click(dialog, IDC_SOS);
+        EXPECT_TRUE(IsEnabled(dialog, IDC_APPLY));
+        Click(dialog, IDCANCEL);
+    });
+    driver.Run();
+    EXPECT_TRUE(driver.MessageBoxes().empty());
+}
+
+TEST_F(ProgramUnderWine, MinimisedEditorShowsAndDragsItsIcon) {
+    driver.OnDialog(IDD_BOOTEDIT_DIALOG, [](HWND dialog) {
+        const LRESULT icon = ::SendMessageA(dialog, WM_GETICON, ICON_BIG, 0);
+        EXPECT_NE(icon, 0);
+        EXPECT_EQ(::SendMessageA(dialog, WM_QUERYDRAGICON, 0, 0), icon);
+        ::SendMessageA(dialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(::IsIconic(dialog));
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ::SendMessageA(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_FALSE(::IsIconic(dialog));
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        // Painted and validated: nothing is left to paint.
+        EXPECT_FALSE(::GetUpdateRect(dialog, nullptr, FALSE));
+        Click(dialog, IDCANCEL);
+    });
+    driver.Run();
+}
+
 }  // namespace
