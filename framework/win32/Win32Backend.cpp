@@ -279,6 +279,10 @@ void Win32Backend::ShowHelpPopup(IDialogWindow& owner, const HelpPopup& popup) {
     request.pt.y = popup.position.y;
     request.clrForeground = popup.foreground;
     request.clrBackground = popup.background;
+    // Text in its background's colour (black on black for the zeros the program asks for) can't
+    // be read: the help system's own colours (-1) are used then.
+    if (popup.foreground == popup.background)
+        request.clrForeground = request.clrBackground = static_cast<COLORREF>(-1);
     request.rcMargins.left = popup.marginLeft;
     request.rcMargins.top = popup.marginTop;
     request.rcMargins.right = popup.marginRight;
