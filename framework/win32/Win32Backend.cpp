@@ -62,10 +62,9 @@ std::string RegisteredHtmlHelpPath() {
 
 Win32Backend::Win32Backend(HINSTANCE resourceModule) : m_module(resourceModule) {}
 
-Win32Backend::~Win32Backend() {
-    if (m_htmlHelpModule)
-        ::FreeLibrary(m_htmlHelpModule);
-}
+// The HTML Help control stays loaded: help windows it opened may still be up, and they run its
+// code until the process ends.
+Win32Backend::~Win32Backend() = default;
 
 HWND Win32Backend::ActiveDialog() const {
     return m_openDialogs.empty() ? nullptr : m_openDialogs.back()->GetHandle();
