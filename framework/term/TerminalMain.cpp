@@ -34,7 +34,9 @@ bool ChooseDrive(std::string& folder, int& exitCode) {
     for (std::size_t i = 0; i < drives.size(); ++i)
         std::cout << "  " << i + 1 << "  " << drives[i] << "\n";
     for (;;) {
-        std::cout << "Edit which drive? [1-" << drives.size() << ", q to quit]: " << std::flush;
+        std::cout << "Edit which drive? ["
+                  << (drives.size() == 1 ? "1" : "1-" + std::to_string(drives.size()))
+                  << ", q to quit]: " << std::flush;
         std::string answer;
         if (!std::getline(std::cin, answer) || answer == "q" || answer == "Q" || answer.empty()) {
             exitCode = 0;

@@ -64,6 +64,16 @@ start() {
          '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
 }
 
+# start_choosing COLUMNS ROWS: runs tarnwick without a drive folder, so that it offers the
+# mounted drives that hold a BOOT.INI.
+start_choosing() {
+    rm -f "$work/exit-status"
+    tmux_ kill-session -t e2e 2>/dev/null || true
+    tmux_ new-session -d -s e2e -x "$1" -y "$2" \
+        "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
+         '$tarnwick'; echo \$? >'$work/exit-status'; exec sleep 600"
+}
+
 # Keys as tmux names them, one after the other with time to take each in.
 key() {
     local name
@@ -368,7 +378,14 @@ ntfs)
     "$attribute_tool" "$work/mnt" 'C:\BOOT.INI' 27 || fail "setting the attributes on NTFS"
     [ "$(attributes_of "$work/mnt" 'C:\BOOT.INI')" = 27 ] || fail "NTFS attributes not kept"
     drive=$work/mnt
-    open_editor
+    # Started without a folder, tarnwick offers the mount among the drives with a BOOT.INI.
+    start_choosing 110 36
+    wait_for "Edit which drive?"
+    choice=$(screen | sed -n "s|^ *\([0-9][0-9]*\)  $work/mnt\$|\1|p")
+    [ -n "$choice" ] || fail "the NTFS mount is not offered"
+    type_text "$choice"
+    key Enter
+    wait_for "Boot Line To Modify:"
     tick_debug_com2_on_second_line
     key Enter
     wait_for "Do you want to commit your changes to disk?"
