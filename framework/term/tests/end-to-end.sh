@@ -94,6 +94,25 @@ type_text() {
     sleep 0.2
 }
 
+# A mouse click (left or right) on the first place the screen shows TEXT, sent as the terminal
+# sends it in its SGR mouse mode.
+click_on() {
+    local text=$1 button=${2:-0} row=0 line prefix
+    while IFS= read -r line; do
+        row=$((row + 1))
+        if [[ "$line" == *"$text"* ]]; then
+            prefix=${line%%"$text"*}
+            local column=$((${#prefix} + 2))
+            tmux_ send-keys -t e2e -l $'\e'"[<$button;$column;${row}M"
+            sleep 0.1
+            tmux_ send-keys -t e2e -l $'\e'"[<$button;$column;${row}m"
+            sleep 0.2
+            return
+        fi
+    done < <(LC_ALL=C.UTF-8 screen)
+    fail "nothing to click: no \"$text\" on the screen"
+}
+
 wait_for() {
     local text=$1 tries=0
     until screen | grep -qF -- "$text"; do
@@ -257,6 +276,24 @@ small-terminal)
     expect_every_control
     escape
     wait_exit
+    ;;
+
+mouse)
+    prepare 1
+    open_editor
+    click_on "[ ] Debug "
+    wait_for "[×] Debug"
+    click_on "[×] Debug" 2          # a right click: the box's one-line help at the mouse
+    wait_for "Enables Kernel Mode Debugging."
+    key Space
+    wait_gone "Enables Kernel Mode Debugging."
+    click_on "Apply"
+    sleep 0.3
+    click_on "Cancel"
+    wait_exit
+    grep -q 'Professional" /Debug /FastDetect /noexecute=optin' "$drive/BOOT.TMP" ||
+        fail "the applied line is not in BOOT.TMP: $(sed -n 5p "$drive/BOOT.TMP")"
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
     ;;
 
 browse)
