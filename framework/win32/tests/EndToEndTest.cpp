@@ -3,7 +3,7 @@
 // committed BOOT.INI with its backup.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "framework/Types.h"  // <windows.h> without its min and max macros
 
 #include <fstream>
 #include <iterator>

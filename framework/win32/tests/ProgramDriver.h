@@ -7,7 +7,7 @@
 // the test's handler.
 #pragma once
 
-#include <windows.h>
+#include "framework/Types.h"  // <windows.h> without its min and max macros
 
 #include <deque>
 #include <functional>
