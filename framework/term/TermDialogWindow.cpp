@@ -833,7 +833,7 @@ void TermDialogWindow::draw() {
 
 bool TermDialogWindow::HandleMnemonic(char letter) {
     const int count = static_cast<int>(m_controls.size());
-    auto reachable = [this](const Control& control) {
+    auto reachable = [](const Control& control) {
         return control.widget && !control.widget->isHidden() && control.widget->isEnabled();
     };
     int matches = 0;
