@@ -5,33 +5,14 @@
 
 #include "framework/Types.h"  // <windows.h> without its min and max macros
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "framework/win32/tests/WineTestSupport.h"
 #include "res/resource.h"
 
 namespace {
 
-const char kBootIni[] = "C:\\BOOT.INI";
-const char kStaging[] = "C:\\BOOT.TMP";
-const char kBackup[] = "C:\\BOOT.BAK";
-const DWORD kProtected = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kPatience = 20000;  // milliseconds for a window to appear or the program to end
-
-const char kFixture[] =
-    "[boot loader]\r\n"
-    "timeout=30\r\n"
-    "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-    "[operating systems]\r\n"
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
-    "/noexecute=optin /fastdetect\r\n"
-    "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons\r\n";
-
-std::string ReadWholeFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The build gives the executable's path as the build machine sees it; Wine shows that file
 // system as drive Z:.
@@ -117,15 +98,9 @@ private:
 };
 
 TEST(EndToEnd, TheProgramEditsACommitsAndBacksUpBootIni) {
-    ::SetFileAttributesA(kBootIni, FILE_ATTRIBUTE_NORMAL);
-    {
-        std::ofstream file(kBootIni, std::ios::binary);
-        file << kFixture;
-    }
-    ASSERT_TRUE(::SetFileAttributesA(kBootIni, kProtected));
-    ::DeleteFileA(kStaging);
-    ::SetFileAttributesA(kBackup, FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(kBackup);
+    ASSERT_TRUE(WriteFixtureFile(kBootIni, kFixture, kProtected));
+    RemoveFile(kStaging);
+    RemoveFile(kBackup);
     ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
 
     RunningProgram program;
@@ -139,7 +114,7 @@ TEST(EndToEnd, TheProgramEditsACommitsAndBacksUpBootIni) {
 
     HWND editor = WaitForWindow("Tarn");
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(::SendDlgItemMessageA(editor, IDC_BOOTLINE_LIST, CB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(::SendDlgItemMessageA(editor, IDC_BOOTLINE_LIST, CB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(Text(::GetDlgItem(editor, IDC_LABEL_EDIT)), "Microsoft Windows XP Professional");
     Click(editor, IDC_DEBUG);
     Click(editor, IDC_SOS);
@@ -158,7 +133,7 @@ TEST(EndToEnd, TheProgramEditsACommitsAndBacksUpBootIni) {
     EXPECT_NE(written.find("/Debug "), std::string::npos) << written;
     EXPECT_NE(written.find("/SOS "), std::string::npos) << written;
     EXPECT_NE(written.find("C:\\CMDCONS\\BOOTSECT.DAT="), std::string::npos);
-    EXPECT_EQ(::GetFileAttributesA(kBootIni) & kProtected, kProtected);
+    EXPECT_EQ(AttributesOf(kBootIni), kProtected);
     EXPECT_EQ(ReadWholeFile(kBackup), kFixture);
     EXPECT_EQ(::GetPrivateProfileIntA("Tarnwick", "WarnUser", 0, "tarnwick.INI"), 1u);
     ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");

@@ -4,64 +4,17 @@
 // are used as they stand).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "framework/win32/tests/ProgramDriver.h"
+#include "framework/win32/tests/WineTestSupport.h"
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
 
 namespace {
 
-const char kBootIni[] = "C:\\BOOT.INI";
-const char kStaging[] = "C:\\BOOT.TMP";
-const char kBackup[] = "C:\\BOOT.BAK";
 const char kProfile[] = "tarnwick.INI";  // the executable's name: in the Windows directory
-
-const DWORD kProtected = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-const char kFixture[] =
-    "[boot loader]\r\n"
-    "timeout=30\r\n"
-    "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-    "[operating systems]\r\n"
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
-    "/noexecute=optin /fastdetect\r\n"
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Windows XP Debug\" /fastdetect /debug "
-    "/debugport=com2 /baudrate=115200\r\n"
-    "C:\\CMDCONS\\BOOTSECT.DAT=\"Microsoft Windows Recovery Console\" /cmdcons\r\n";
-
-std::string ReadWholeFile(const char* path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void RemoveFile(const char* path) {
-    ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(path);
-}
-
-void WriteFixture(const char* path, const std::string& content, DWORD attributes) {
-    RemoveFile(path);
-    {
-        std::ofstream file(path, std::ios::binary);
-        file << content;
-    }
-    ASSERT_TRUE(::SetFileAttributesA(path, attributes));
-}
-
-bool Exists(const char* path) {
-    return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The attribute bits the program cares about.
-DWORD AttributesOf(const char* path) {
-    const DWORD attributes = ::GetFileAttributesA(path);
-    return attributes == INVALID_FILE_ATTRIBUTES ? attributes : attributes & kProtected;
-}
 
 void SetWarnUser(const char* value) {
     ::WritePrivateProfileStringA("Tarnwick", "WarnUser", value, kProfile);
@@ -95,7 +48,7 @@ private:
 class ProgramUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFixture(kBootIni, kFixture, kProtected);
+        ASSERT_TRUE(WriteFixtureFile(kBootIni, kFixture, kProtected));
         RemoveFile(kStaging);
         RemoveFile(kBackup);
         SetWarnUser("1");
@@ -449,14 +402,7 @@ TEST_F(ProgramUnderWine, KernelBrowseOpensInTheSystemDirectory) {
 // shows nothing of its own and goes on.
 TEST_F(ProgramUnderWine, HelpRequestsLeaveTheDialogWorking) {
     driver.OnDialog(IDD_BOOTEDIT_DIALOG, [](HWND dialog) {
-        HELPINFO info = {};
-        info.cbSize = sizeof info;
-        info.iContextType = HELPINFO_WINDOW;
-        info.iCtrlId = IDC_PAE;
-        info.hItemHandle = ::GetDlgItem(dialog, IDC_PAE);
-        info.MousePos.x = 100;
-        info.MousePos.y = 100;
-        EXPECT_TRUE(::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_TRUE(SendHelpRequest(dialog, IDC_PAE, 100, 100));
         ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDOK)),
                        MAKELPARAM(120, 40));
         Click(dialog, ID_HELP);

@@ -13,6 +13,7 @@
 #include "framework/DialogWindow.h"
 #include "framework/win32/DialogInitData.h"
 #include "framework/win32/Win32Backend.h"
+#include "framework/win32/tests/WineTestSupport.h"
 #include "res/resource.h"
 
 namespace {
@@ -216,14 +217,7 @@ TEST_F(Win32BackendTest, ContextMenuAndHelpRequestsCarryTheirWindowAndPosition) 
         ::SendMessageA(dialog, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box),
                        static_cast<LPARAM>(-1));
 
-        HELPINFO info = {};
-        info.cbSize = sizeof info;
-        info.iContextType = HELPINFO_WINDOW;
-        info.iCtrlId = IDC_PAE;
-        info.hItemHandle = ::GetDlgItem(dialog, IDC_PAE);
-        info.MousePos.x = 640;
-        info.MousePos.y = 480;
-        EXPECT_TRUE(::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_TRUE(SendHelpRequest(dialog, IDC_PAE, 640, 480));
     };
     Run(probe);
 

@@ -1,0 +1,27 @@
+// What the Wine tests share: drive C: of the test's Wine prefix with the fixture BOOT.INI, file
+// helpers on the real files, and the help request a user's F1 sends.
+#pragma once
+
+#include <string>
+
+#include "framework/Types.h"  // <windows.h> without its min and max macros
+
+extern const char kBootIni[];
+extern const char kStaging[];
+extern const char kBackup[];
+// The read-only, hidden and system attributes that BOOT.INI carries.
+extern const DWORD kProtected;
+
+// Three boot lines: two share their ARC path, the second has debugging with a port and a rate.
+extern const char kFixture[];
+
+std::string ReadWholeFile(const char* path);
+bool Exists(const char* path);
+// The attribute bits the program cares about; INVALID_FILE_ATTRIBUTES for no file.
+DWORD AttributesOf(const char* path);
+void RemoveFile(const char* path);  // whatever its attributes
+// Writes the file afresh and gives it the attributes; false when that fails.
+bool WriteFixtureFile(const char* path, const std::string& content, DWORD attributes);
+
+// WM_HELP for a control as F1 sends it, the mouse at (x, y); the dialog's answer.
+LRESULT SendHelpRequest(HWND dialog, int controlId, int x, int y);
