@@ -359,27 +359,29 @@ TermDialogWindow::Control* TermDialogWindow::Find(int id) {
     return const_cast<Control*>(static_cast<const TermDialogWindow*>(this)->Find(id));
 }
 
+namespace {
+template <class Widget>
+CString TextOf(finalcut::FWidget* widget) {
+    return FromWidgetText(static_cast<Widget*>(widget)->getText()).c_str();
+}
+}  // namespace
+
 CString TermDialogWindow::GetText(int id) const {
     const Control* control = Find(id);
     if (!control || !control->widget)
         return CString();
     switch (control->kind) {
         case ControlKind::kEdit:
-            return FromWidgetText(static_cast<finalcut::FLineEdit*>(control->widget)->getText())
-                .c_str();
+            return TextOf<finalcut::FLineEdit>(control->widget);
         case ControlKind::kComboBox:
-            return FromWidgetText(static_cast<finalcut::FComboBox*>(control->widget)->getText())
-                .c_str();
+            return TextOf<finalcut::FComboBox>(control->widget);
         case ControlKind::kPushButton:
         case ControlKind::kDefPushButton:
-            return FromWidgetText(static_cast<finalcut::FButton*>(control->widget)->getText())
-                .c_str();
+            return TextOf<finalcut::FButton>(control->widget);
         case ControlKind::kAutoCheckBox:
-            return FromWidgetText(static_cast<finalcut::FCheckBox*>(control->widget)->getText())
-                .c_str();
+            return TextOf<finalcut::FCheckBox>(control->widget);
         case ControlKind::kStaticText:
-            return FromWidgetText(static_cast<finalcut::FLabel*>(control->widget)->getText())
-                .c_str();
+            return TextOf<finalcut::FLabel>(control->widget);
         default:
             return CString();
     }
@@ -401,13 +403,9 @@ void TermDialogWindow::SetText(int id, LPCSTR text) {
         case ControlKind::kPushButton:
         case ControlKind::kDefPushButton:
             static_cast<finalcut::FButton*>(control->widget)->setText(value);
-            control->widget->delAccelerator();
-            control->mnemonic = MnemonicOf(text ? text : "");
             break;
         case ControlKind::kAutoCheckBox:
             static_cast<finalcut::FCheckBox*>(control->widget)->setText(value);
-            control->widget->delAccelerator();
-            control->mnemonic = MnemonicOf(text ? text : "");
             break;
         case ControlKind::kStaticText:
             static_cast<finalcut::FLabel*>(control->widget)->setText(value);
@@ -416,6 +414,11 @@ void TermDialogWindow::SetText(int id, LPCSTR text) {
             break;
     }
     --m_programWrites;
+    if (IsButton(control->kind) || control->kind == ControlKind::kAutoCheckBox) {
+        // A new caption brings a new mnemonic, which the dialog handles, not FINAL CUT.
+        control->widget->delAccelerator();
+        control->mnemonic = MnemonicOf(text ? text : "");
+    }
     control->widget->redraw();
 }
 

@@ -113,39 +113,33 @@ click_on() {
     fail "nothing to click: no \"$text\" on the screen"
 }
 
-wait_for() {
-    local text=$1 tries=0
-    until screen | grep -qF -- "$text"; do
+# poll MESSAGE COMMAND...: runs COMMAND every tenth of a second until it succeeds, and fails the
+# case with MESSAGE after ten seconds.
+poll() {
+    local message=$1 tries=0
+    shift
+    until "$@"; do
         tries=$((tries + 1))
-        [ "$tries" -lt 100 ] || fail "no \"$text\" on the screen"
+        [ "$tries" -lt 100 ] || fail "$message"
         sleep 0.1
     done
 }
 
-wait_gone() {
-    local text=$1 tries=0
-    while screen | grep -qF -- "$text"; do
-        tries=$((tries + 1))
-        [ "$tries" -lt 100 ] || fail "\"$text\" stayed on the screen"
-        sleep 0.1
-    done
-}
+on_screen() { screen | grep -qF -- "$1"; }
+off_screen() { ! on_screen "$1"; }
+wait_for() { poll "no \"$1\" on the screen" on_screen "$1"; }
+wait_gone() { poll "\"$1\" stayed on the screen" off_screen "$1"; }
 
 expect_screen() {
-    screen | grep -qF -- "$1" || fail "expected \"$1\" on the screen"
+    on_screen "$1" || fail "expected \"$1\" on the screen"
 }
 
 expect_not_on_screen() {
-    ! screen | grep -qF -- "$1" || fail "did not expect \"$1\" on the screen"
+    off_screen "$1" || fail "did not expect \"$1\" on the screen"
 }
 
 wait_exit() {
-    local tries=0
-    until [ -f "$work/exit-status" ]; do
-        tries=$((tries + 1))
-        [ "$tries" -lt 100 ] || fail "tarnwick did not end"
-        sleep 0.1
-    done
+    poll "tarnwick did not end" test -f "$work/exit-status"
     [ "$(cat "$work/exit-status")" = 0 ] || fail "tarnwick ended with status $(cat "$work/exit-status")"
 }
 
