@@ -54,14 +54,17 @@ prepare() {
     fi
 }
 
-# start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size.
+# start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size (as the user $run_as,
+# when that is set).
+run_as=""
 start() {
-    local folder=${3:-$drive}
+    local folder=${3:-$drive} runner=""
+    [ -z "$run_as" ] || runner="setpriv --reuid=$run_as --regid=$run_as --clear-groups"
     rm -f "$work/exit-status"
     tmux_ kill-session -t e2e 2>/dev/null || true
     tmux_ new-session -d -s e2e -x "$1" -y "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
-         '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
+         $runner '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
 }
 
 # start_choosing COLUMNS ROWS: runs tarnwick without a drive folder, so that it offers the
@@ -362,6 +365,25 @@ help)
     wait_gone "Tarn Version 1.0"
     escape
     wait_exit
+    ;;
+
+not-administrator)
+    # A user who may not change the drive folder is no administrator of the drive.
+    prepare 1
+    chmod 555 "$drive"
+    if [ "$(id -u)" = 0 ]; then
+        command -v setpriv >/dev/null || { echo "SKIP: root needs setpriv to run as another user"; exit 77; }
+        run_as=65534  # nobody
+    fi
+    start 110 36
+    wait_for "Tarnwick V1.0 needs Administrator Privileges in order to run"
+    expect_screen "Error"
+    expect_not_on_screen "Tarn Continue Execution Dialog"
+    key Enter
+    wait_exit
+    chmod 755 "$drive"
+    [ ! -e "$drive/BOOT.TMP" ] || fail "a refused user's run made BOOT.TMP"
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
     ;;
 
 no-boot-ini)
