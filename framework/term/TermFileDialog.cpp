@@ -9,8 +9,6 @@
 #include <climits>
 #include <cstdlib>
 
-#include "framework/term/TermText.h"
-
 using finalcut::FPoint;
 using finalcut::FSize;
 
@@ -42,6 +40,15 @@ std::string Parent(const std::string& folder) {
 std::string Canonical(const std::string& path) {
     char resolved[PATH_MAX];
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+// Linux file names are in the locale's encoding (UTF-8), not the program's code page.
+finalcut::FString HostText(const std::string& text) {
+    return finalcut::FString(text);
+}
+
+std::string FromHostText(const finalcut::FString& text) {
+    return text.toString();
 }
 
 std::string Trimmed(std::string text) {
@@ -97,7 +104,7 @@ TermFileDialog::TermFileDialog(finalcut::FWidget* parent, const std::string& fol
         start = getcwd(current, sizeof current) ? std::string(current) : std::string("/");
     }
     ReadFolder(Canonical(start));
-    m_name.setText(ToWidgetText(name));
+    m_name.setText(HostText(name));
     m_name.setFocus();
 }
 
@@ -118,6 +125,15 @@ void TermFileDialog::onKeyPress(finalcut::FKeyEvent* event) {
     FDialog::onKeyPress(event);
 }
 
+void TermFileDialog::Complain(const std::string& text) {
+    // The dialog's own title as caption; what the Windows dialog says with its warning icon.
+    finalcut::FMessageBox box("Open", HostText(text), finalcut::FMessageBox::ButtonType::Ok,
+                              finalcut::FMessageBox::ButtonType::Reject,
+                              finalcut::FMessageBox::ButtonType::Reject, this);
+    box.setHeadline("Warning");
+    box.exec();
+}
+
 void TermFileDialog::ReadFolder(const std::string& folder) {
     std::vector<Entry> entries;
     if (DIR* directory = opendir(folder.c_str())) {
@@ -129,7 +145,7 @@ void TermFileDialog::ReadFolder(const std::string& folder) {
         }
         closedir(directory);
     } else {
-        finalcut::FMessageBox::error(this, ToWidgetText("Can't open the folder " + folder + "."));
+        Complain("Can't open the folder " + folder + ".");
         return;
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
@@ -144,7 +160,7 @@ void TermFileDialog::ReadFolder(const std::string& folder) {
     m_filling = true;
     m_list.clear();
     for (const Entry& entry : m_entries)
-        m_list.insert(ToWidgetText(entry.folder ? "[" + entry.name + "]" : entry.name));
+        m_list.insert(HostText(entry.folder ? "[" + entry.name + "]" : entry.name));
     m_filling = false;
     ShowFolder();
     m_list.redraw();
@@ -156,7 +172,7 @@ void TermFileDialog::ShowFolder() {
     std::string shown = "Look in: " + (described.empty() ? m_folder : described);
     if (shown.size() > room && room > 3)
         shown = "..." + shown.substr(shown.size() - (room - 3));
-    m_folderLabel.setText(ToWidgetText(shown));
+    m_folderLabel.setText(HostText(shown));
     m_folderLabel.redraw();
 }
 
@@ -168,7 +184,7 @@ void TermFileDialog::RowChanged() {
         return;
     const Entry& entry = m_entries[row - 1];
     if (!entry.folder) {
-        m_name.setText(ToWidgetText(entry.name));
+        m_name.setText(HostText(entry.name));
         m_name.redraw();
     }
 }
@@ -182,12 +198,12 @@ void TermFileDialog::EntryChosen() {
         ReadFolder(entry.name == ".." ? Parent(m_folder) : Join(m_folder, entry.name));
         return;
     }
-    m_name.setText(ToWidgetText(entry.name));
+    m_name.setText(HostText(entry.name));
     Confirm();
 }
 
 void TermFileDialog::Confirm() {
-    const std::string typed = Trimmed(FromWidgetText(m_name.getText()));
+    const std::string typed = Trimmed(FromHostText(m_name.getText()));
     if (typed.empty())
         return;
     std::string path = typed[0] == '/' ? typed : Join(m_folder, typed);
@@ -231,13 +247,11 @@ void TermFileDialog::Confirm() {
         }
     }
     if (m_pathMustExist && !IsFolder(folder)) {
-        finalcut::FMessageBox::error(
-            this, ToWidgetText(typed + "\nPath does not exist.\nCheck the path and try again."));
+        Complain(typed + "\nPath does not exist.\nCheck the path and try again.");
         return;
     }
     if (m_fileMustExist && !exists) {
-        finalcut::FMessageBox::error(
-            this, ToWidgetText(typed + "\nFile not found.\nCheck the file name and try again."));
+        Complain(typed + "\nFile not found.\nCheck the file name and try again.");
         return;
     }
     // The name keeps the spelling the user gave, as on Windows, where names ignore case.

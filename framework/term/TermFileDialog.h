@@ -32,6 +32,7 @@ private:
         bool folder = false;
     };
 
+    void Complain(const std::string& text);
     void ReadFolder(const std::string& folder);
     void Confirm();
     void EntryChosen();
