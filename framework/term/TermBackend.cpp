@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/App.h"
 #include "framework/Dialog.h"
 #include "framework/DialogTemplate.h"
 #include "framework/term/TermDialogWindow.h"
@@ -154,7 +155,7 @@ std::intptr_t TermBackend::RunModalDialog(CDialog& dialog, UINT templateId) {
                                     ") is too small for the dialog \"" +
                                     (dialogTemplate->title ? dialogTemplate->title : "") +
                                     "\". Enlarge it to at least 80 x 25 and start again.";
-        ShowMessageBox(message.c_str(), "", MB_OK | MB_ICONSTOP);
+        AfxMessageBox(message.c_str(), MB_OK | MB_ICONSTOP);
         return -1;
     }
     FocusKeeper keeper(Parent());
@@ -171,7 +172,12 @@ int TermBackend::ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) {
     using Button = finalcut::FMessageBox::ButtonType;
     const bool withCancel = (type & 0xF) == MB_OKCANCEL;
     FocusKeeper keeper(Parent());
-    finalcut::FMessageBox box(ToWidgetText(caption ? caption : ""), ToWidgetText(text ? text : ""),
+    // A text wider than the terminal is wrapped, as a message box never is wider than the screen.
+    std::string wrapped;
+    const int room = std::max(20, static_cast<int>(m_application.getDesktopWidth()) - 8);
+    for (const std::string& line : WrapText(text ? text : "", room))
+        wrapped += (wrapped.empty() ? "" : "\n") + line;
+    finalcut::FMessageBox box(ToWidgetText(caption ? caption : ""), ToWidgetText(wrapped),
                               Button::Ok, withCancel ? Button::Cancel : Button::Reject,
                               Button::Reject, Parent());
     // No icons in a terminal: the icon's meaning becomes the headline.

@@ -275,6 +275,16 @@ small-terminal)
     wait_exit
     ;;
 
+too-small)
+    prepare 1
+    start 70 22                    # under 80 x 25 the editor can't show every control
+    wait_for "is too small for the dialog \"Tarn\"."
+    expect_screen "Error"
+    key Enter
+    wait_exit
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
+    ;;
+
 mouse)
     prepare 1
     open_editor
