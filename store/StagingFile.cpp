@@ -35,7 +35,9 @@ BOOL IsSectionHeader(const CString& line) {
     std::string text = line.str();
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.pop_back();
-    return CString(text).CompareNoCase(kSectionHeader) == 0;
+    // The whole line counts: one with a zero byte in it is not the header.
+    return text.size() == sizeof kSectionHeader - 1 &&
+           CString(text).CompareNoCase(kSectionHeader) == 0;
 }
 
 std::vector<BootLineEntry> FindBootLines(const CStringArray& lines) {

@@ -151,7 +151,9 @@ TEST(FaultInjectionTest, EveryFaultAtEveryCallIsToldAndLosesNothing) {
               (std::vector<std::string>{"BOOT.BAK", "BOOT.INI", "BOOT.TMP"}));
 
     int faultsInjected = 0;
-    for (const auto& [operation, count] : faultFree.calls) {
+    for (const auto& called : faultFree.calls) {
+        const FakeOperation operation = called.first;
+        const int count = called.second;
         if (operation == FakeOperation::kSetWindowsFolderHint)
             continue;  // it can't fail
         for (int nth = 1; nth <= count; ++nth) {

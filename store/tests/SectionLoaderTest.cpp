@@ -156,6 +156,9 @@ TEST(SectionLoader, RecognisesTheHeaderLine) {
     for (const Case& testCase : cases) {
         EXPECT_EQ(IsSectionHeader(testCase.line) != FALSE, testCase.opens) << testCase.line;
     }
+    // A zero byte is not a blank, and nothing may follow the header's blanks.
+    EXPECT_FALSE(IsSectionHeader(CString(std::string("[operating systems]\0", 20))));
+    EXPECT_FALSE(IsSectionHeader(CString(std::string("[operating systems] \0 ", 22))));
 }
 
 // Through the editor: the boot-line list holds the section's lines in file order.

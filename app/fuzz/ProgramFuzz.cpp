@@ -1,0 +1,436 @@
+// libFuzzer target: the whole program, in process, on random files under random user actions.
+// The input chooses a BOOT.INI (lines drawn from real boot lines, switches, headers and raw bytes,
+// with mixed line ends), then a run of actions on the editor (boxes, typing, picks, the spin
+// arrows, Apply, Copy Line, Delete Line, browse buttons, a failing write of the staging file,
+// another program editing BOOT.INI), then OK or Cancel. It runs on the test back-end and the fake
+// platform, and after every action it checks:
+//   - the boot-line list shows exactly the section's boot lines, in file order, each entry's item
+//     data the index of its line in m_arrLines;
+//   - the selected entry's line parses to m_bootLine;
+//   - each value box governs its value controls' enabled state;
+//   - the dialog is unchanged (Apply disabled, Copy Line enabled) or changed (Apply enabled, Copy
+//     Line and Delete Line disabled); Delete Line leaves the unchanged state with itself disabled;
+//   - only the line an action may change has changed; every other line keeps every byte;
+//   - the staging file holds m_arrLines (line ends aside).
+// At the end, BOOT.INI is the staging file after a commit and untouched otherwise, and a commit's
+// backup is BOOT.INI as it was just before.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/BootEditApp.h"
+#include "bootline/tests/BootLineChecks.h"
+#include "editor/BootEditDlg.h"
+#include "framework/test/TestBackend.h"
+#include "platform/fake/FakePlatform.h"
+#include "res/resource.h"
+#include "store/StagingFile.h"
+#include "store/fuzz/StagingReference.h"
+
+namespace {
+
+namespace reference = staging_reference;
+
+FakePlatform* g_platform = nullptr;
+
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "program fuzz: %s\n", what.c_str());
+    std::abort();
+}
+
+const char* const kHeads[] = {
+    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS",
+    "multi(0)disk(0)rdisk(0)partition(2)\\WINNT",
+    "scsi(0)disk(1)rdisk(0)partition(1)\\WINDOWS",
+    "signature(8b467c12)disk(1)rdisk(0)partition(1)\\WINDOWS",
+    "C:\\",
+    "C:\\CMDCONS\\BOOTSECT.DAT",
+    "multi(0)",
+    "",
+};
+const char* const kLabels[] = {
+    "=\"Microsoft Windows XP Professional\"",
+    "=\"Windows 2000\"",
+    "=\"\"",
+    "",
+    "=",
+    "=\"unterminated",
+    "=\"Copy Copy Windows\"",
+};
+const char* const kSwitches[] = {
+    " /fastdetect",
+    " /sos",
+    " /debug",
+    " /nodebug",
+    " /debugport=com1",
+    " /debugport=1394",
+    " /DEBUGPORT=COM9",
+    " /baudrate=115200",
+    " /baudrate=14400",
+    " /channel=3",
+    " /maxmem=64",
+    " /hal=halaacpi.dll",
+    " /kernel=ntkrnlmp.exe",
+    " /pae",
+    " /nopae",
+    " /nolowmem",
+    " /3GB",
+    " /noexecute=optin",
+    " /userva=3030",
+    " /crashdebug",
+    " /bootlog",
+    " /basevideo",
+    " /noguiboot",
+    " /onecpu",
+    " /pcilock",
+    " /intaffinity",
+    " /bootlogo",
+    " /redirect",
+    " /debugport=",
+    " /maxmem",
+    " / ",
+    "/",
+    " /cmdcons",
+    " /safeboot:minimal",
+};
+const char* const kOtherLines[] = {
+    "[operating systems]",
+    "[Operating Systems]  ",
+    " [operating systems]",
+    "[boot loader]",
+    "timeout=30",
+    "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS",
+    "",
+    "[other]",
+};
+
+template <class T, size_t N>
+T Pick(FuzzedDataProvider& in, const T (&pool)[N]) {
+    return pool[in.ConsumeIntegralInRange<size_t>(0, N - 1)];
+}
+
+std::string MakeBootIni(FuzzedDataProvider& in) {
+    std::string file;
+    if (in.ConsumeIntegralInRange(0, 4) > 0)
+        file += "[operating systems]\r\n";
+    const int lines = in.ConsumeIntegralInRange(0, 10);
+    for (int i = 0; i < lines; ++i) {
+        std::string line;
+        switch (in.ConsumeIntegralInRange(0, 5)) {
+            case 0:
+                line = Pick(in, kOtherLines);
+                break;
+            case 1:
+                line = in.ConsumeRandomLengthString(60);
+                break;
+            default: {
+                line = std::string(Pick(in, kHeads)) + Pick(in, kLabels);
+                const int switches = in.ConsumeIntegralInRange(0, 5);
+                for (int s = 0; s < switches; ++s)
+                    line += Pick(in, kSwitches);
+                break;
+            }
+        }
+        // Mixed line ends; only the last line may have none.
+        const char* const ends[] = {"\r\n", "\n", "\r\n", ""};
+        const char* end = Pick(in, ends);
+        if (!*end && i + 1 < lines)
+            end = "\n";
+        file += line + end;
+    }
+    return file;
+}
+
+const int kSwitchBoxes[] = {
+    IDC_FASTDETECT, IDC_ONECPU,   IDC_SOS,       IDC_CRASHDEBUG,  IDC_DEBUG, IDC_NODEBUG,
+    IDC_BASEVIDEO,  IDC_BOOTLOG,  IDC_BOOTLOGO,  IDC_3GB,         IDC_NOPAE, IDC_PAE,
+    IDC_PCILOCK,    IDC_NOLOWMEM, IDC_NOGUIBOOT, IDC_INTAFFINITY,
+};
+
+// The value boxes and the controls whose enabled state each governs (0: none).
+const struct {
+    int box;
+    int controls[2];
+} kValueBoxes[] = {
+    {IDC_HAL, {IDC_HAL_EDIT, IDC_HAL_BROWSE}}, {IDC_KERNEL, {IDC_KERNEL_EDIT, IDC_KERNEL_BROWSE}},
+    {IDC_MAXMEM, {IDC_MAXMEM_EDIT, 0}},        {IDC_BAUDRATE, {IDC_BAUDRATE_LIST, 0}},
+    {IDC_DEBUGPORT, {IDC_DEBUGPORT_LIST, 0}},  {IDC_CHANNEL, {IDC_CHANNEL_EDIT, IDC_CHANNEL_SPIN}},
+};
+
+const int kTextControls[] = {IDC_LABEL_EDIT,    IDC_HAL_EDIT,     IDC_KERNEL_EDIT,
+                             IDC_MAXMEM_EDIT,   IDC_CHANNEL_EDIT, IDC_DEBUGPORT_LIST,
+                             IDC_BAUDRATE_LIST, IDC_BOOTLINE_LIST};
+const char* const kTexts[] = {"x", "12",      "/",   "\"",           " ", "COM", "13",
+                              "9", "hal.dll", "a b", "halaacpi.dll", "[", "115", "1394"};
+
+enum class Change { kNone, kReplaceAt, kInsertAt, kRemoveAt };
+
+// Empty when after is before with at most the change the action may make at index.
+std::string DescribeLineChange(const std::vector<std::string>& before,
+                               const std::vector<std::string>& after, Change allowed, int index) {
+    if (after == before)
+        return "";
+    const size_t at = static_cast<size_t>(index);
+    if (index < 0 || at > before.size() || (allowed != Change::kInsertAt && at == before.size()))
+        allowed = Change::kNone;  // no line was selected, so none may change
+    std::vector<std::string> expected = before;
+    switch (allowed) {
+        case Change::kNone:
+            return "lines changed without an edit";
+        case Change::kReplaceAt:
+            if (after.size() == before.size())
+                expected[at] = after[at];
+            break;
+        case Change::kInsertAt:
+            if (after.size() == before.size() + 1)
+                expected.insert(expected.begin() + index, after[at]);
+            break;
+        case Change::kRemoveAt:
+            expected.erase(expected.begin() + index);
+            break;
+    }
+    return after == expected ? "" : "a line the action did not edit changed";
+}
+
+class Session {
+public:
+    Session(FuzzedDataProvider& in, TestBackend& backend) : m_in(in), m_backend(backend) {}
+
+    void Drive(TestDialogWindow& window, CBootEditDlg& dialog) {
+        m_lines = reference::FromArray(dialog.m_arrLines);
+        Check(window, dialog, Change::kNone, 0);
+        for (int step = 0; step < 48 && m_in.remaining_bytes() > 0; ++step) {
+            TopUpAnswers();
+            int selected = SelectedLine(window);
+            Change change = Act(window);
+            Check(window, dialog, change, selected);
+        }
+        g_platform->ClearFaults();
+        TopUpAnswers();
+        m_committing = dialog.m_bApplied && !dialog.m_bStagingDamaged;
+        if (m_in.ConsumeBool()) {
+            window.PressCancel();
+            m_committing = false;
+        } else {
+            window.PressOK();
+        }
+    }
+
+    bool Committing() const { return m_committing; }
+    const std::vector<std::string>& Lines() const { return m_lines; }
+    const std::string& BootIniBeforeCommit() const { return m_bootIniNow; }
+    void SetBootIni(const std::string& bytes) { m_bootIniNow = bytes; }
+
+private:
+    // Every message box is answered OK: the commit question, the changed-file question, notices.
+    void TopUpAnswers() {
+        while (m_answersQueued < m_backend.MessageBoxes().size() + 8) {
+            m_backend.QueueMessageBoxAnswer(IDOK);
+            ++m_answersQueued;
+        }
+    }
+
+    static int SelectedLine(TestDialogWindow& window) {
+        int position = window.GetCurSel(IDC_BOOTLINE_LIST);
+        return position < 0 ? -1
+                            : static_cast<int>(window.GetItemData(IDC_BOOTLINE_LIST, position));
+    }
+
+    Change Act(TestDialogWindow& window) {
+        switch (m_in.ConsumeIntegralInRange(0, 15)) {
+            case 0:
+            case 1:
+                window.Click(Pick(m_in, kSwitchBoxes));
+                return Change::kNone;
+            case 2:
+            case 3:
+                window.Click(kValueBoxes[m_in.ConsumeIntegralInRange(0, 5)].box);
+                return Change::kNone;
+            case 4: {
+                const int id = Pick(m_in, kTextControls);
+                window.Type(id, m_in.ConsumeBool() ? Pick(m_in, kTexts)
+                                                   : m_in.ConsumeRandomLengthString(2100).c_str());
+                return Change::kNone;
+            }
+            case 5:
+                window.ClearText(Pick(m_in, kTextControls));
+                return Change::kNone;
+            case 6:
+                window.Backspace(Pick(m_in, kTextControls), m_in.ConsumeIntegralInRange(1, 4));
+                return Change::kNone;
+            case 7: {
+                const int count = window.GetCount(IDC_BOOTLINE_LIST);
+                if (count > 0)
+                    window.Pick(IDC_BOOTLINE_LIST, m_in.ConsumeIntegralInRange(0, count - 1));
+                return Change::kNone;
+            }
+            case 8:
+                if (m_in.ConsumeBool()) {
+                    window.Pick(IDC_DEBUGPORT_LIST, m_in.ConsumeIntegralInRange(0, 4));
+                } else {
+                    window.Pick(IDC_BAUDRATE_LIST, m_in.ConsumeIntegralInRange(0, 8));
+                }
+                return Change::kNone;
+            case 9:
+                if (m_in.ConsumeBool()) {
+                    window.PressSpinUp(IDC_CHANNEL_SPIN);
+                } else {
+                    window.PressSpinDown(IDC_CHANNEL_SPIN);
+                }
+                return Change::kNone;
+            case 10:
+            case 11:
+                window.Click(IDC_APPLY);
+                return Change::kReplaceAt;
+            case 12:
+                window.Click(IDC_COPY_LINE);
+                return Change::kInsertAt;
+            case 13:
+                window.Click(IDC_DELETE_LINE);
+                return Change::kRemoveAt;
+            case 14: {
+                // The staging file fails to be written or read back.
+                const FakeOperation operations[] = {
+                    FakeOperation::kWriteLine, FakeOperation::kFlush, FakeOperation::kTruncate,
+                    FakeOperation::kRewind, FakeOperation::kReadLine};
+                g_platform->FailCall(Pick(m_in, operations), m_in.ConsumeIntegralInRange(1, 12),
+                                     m_in.ConsumeBool());
+                return Change::kNone;
+            }
+            default:
+                if (m_in.ConsumeBool()) {
+                    // Another program edits BOOT.INI while the editor is open.
+                    m_bootIniNow = m_in.ConsumeRandomLengthString(200);
+                    g_platform->WriteFileBytes(kBootIniPath, m_bootIniNow);
+                } else {
+                    window.Click(m_in.ConsumeBool() ? IDC_HAL_BROWSE : IDC_KERNEL_BROWSE);
+                }
+                return Change::kNone;
+        }
+    }
+
+    void Check(TestDialogWindow& window, CBootEditDlg& dialog, Change change, int index) {
+        const std::vector<std::string> lines = reference::FromArray(dialog.m_arrLines);
+        const std::string lineChange = DescribeLineChange(m_lines, lines, change, index);
+        if (!lineChange.empty())
+            Fail(lineChange);
+        m_lines = lines;
+
+        std::vector<reference::Entry> listed;
+        const int count = window.GetCount(IDC_BOOTLINE_LIST);
+        for (int i = 0; i < count; ++i) {
+            listed.push_back({static_cast<int>(window.GetItemData(IDC_BOOTLINE_LIST, i)),
+                              window.GetItemText(IDC_BOOTLINE_LIST, i).str()});
+        }
+        const std::string listDifference =
+            reference::DescribeListDifference(reference::BootLines(lines), listed);
+        if (!listDifference.empty())
+            Fail("boot-line list: " + listDifference);
+
+        const bool apply = window.IsEnabled(IDC_APPLY);
+        const bool copy = window.IsEnabled(IDC_COPY_LINE);
+        const bool remove = window.IsEnabled(IDC_DELETE_LINE);
+        if (count == 0) {
+            if (apply || copy || remove)
+                Fail("line buttons enabled without a boot line");
+        } else {
+            const int position = window.GetCurSel(IDC_BOOTLINE_LIST);
+            if (position < 0 || position >= count)
+                Fail("no boot line selected");
+            const size_t lineIndex =
+                static_cast<size_t>(window.GetItemData(IDC_BOOTLINE_LIST, position));
+            CBootLine parsed;
+            parsed.ParseLine(lines.at(lineIndex).c_str());
+            const std::string difference =
+                bootline_checks::DescribeDifference(parsed, dialog.m_bootLine);
+            if (!difference.empty())
+                Fail("m_bootLine is not the selected line: " + difference);
+            for (const auto& value : kValueBoxes) {
+                const bool checked = window.GetCheck(value.box) == 1;
+                for (int id : value.controls) {
+                    if (id != 0 && (window.IsEnabled(id) != FALSE) != checked)
+                        Fail("value box " + std::to_string(value.box) + " does not govern " +
+                             std::to_string(id));
+                }
+            }
+            const bool unchanged = !apply && copy;
+            const bool changed = apply && !copy && !remove;
+            if (!unchanged && !changed)
+                Fail("the line buttons are in neither the unchanged nor the changed state");
+        }
+
+        if (!dialog.m_bStagingDamaged) {
+            std::string staging;
+            g_platform->ReadFileBytes(kStagingPath, staging);
+            if (reference::Lines(staging) != lines)
+                Fail("the staging file does not hold the editor's lines");
+        }
+    }
+
+    FuzzedDataProvider& m_in;
+    TestBackend& m_backend;
+    size_t m_answersQueued = 0;
+    std::vector<std::string> m_lines;
+    std::string m_bootIniNow;
+    bool m_committing = false;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // The fake's drive lives in a memory file system where there is one.
+    if (access("/dev/shm", W_OK) == 0)
+        setenv("TMPDIR", "/dev/shm", 1);
+    g_platform = new FakePlatform();
+    g_platform->SetProfileValue("Tarnwick", "WarnUser", "1");
+    std::atexit([] { delete g_platform; });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider in(data, size);
+    const std::string bootIni = MakeBootIni(in);
+    g_platform->ClearFaults();
+    g_platform->ClearCalls();
+    g_platform->WriteFileBytes(kBootIniPath, bootIni);
+    std::remove(g_platform->HostPath(kBackupPath).c_str());
+    std::remove(g_platform->HostPath(kStagingPath).c_str());
+
+    SetPlatform(g_platform);
+    bool opened = false;
+    {
+        TestBackend backend;
+        CBootEditApp app;
+        app.SetExecutablePath("C:\\TOOLS\\TARN.EXE");
+        app.SetProfileStore(g_platform);
+        Session session(in, backend);
+        session.SetBootIni(bootIni);
+        backend.QueueDialog(IDD_BOOTEDIT_DIALOG, [&](TestDialogWindow& window) {
+            opened = true;
+            session.Drive(window, *static_cast<CBootEditDlg*>(app.m_pMainWnd));
+        });
+        app.InitInstance();
+        if (!opened)
+            Fail("the editor did not open");
+
+        std::string finalBootIni, backup, staging;
+        g_platform->ReadFileBytes(kBootIniPath, finalBootIni);
+        g_platform->ReadFileBytes(kStagingPath, staging);
+        const bool backedUp = g_platform->ReadFileBytes(kBackupPath, backup);
+        if (session.Committing()) {
+            if (finalBootIni != staging || reference::Lines(staging) != session.Lines())
+                Fail("the commit did not write the editor's lines");
+            if (!backedUp || backup != session.BootIniBeforeCommit())
+                Fail("the backup is not BOOT.INI as it was before the commit");
+        } else if (finalBootIni != session.BootIniBeforeCommit() || backedUp) {
+            Fail("BOOT.INI or BOOT.BAK changed without a commit");
+        }
+    }
+    SetPlatform(nullptr);
+    return 0;
+}
