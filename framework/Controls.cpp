@@ -1,7 +1,10 @@
 #include "framework/Controls.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 #include "framework/Dialog.h"
 #include "framework/DialogWindow.h"
@@ -145,4 +148,34 @@ int CSpinButtonCtrl::SetPos(int position) {
 int CSpinButtonCtrl::SetBase(int base) {
     Window().SetSpinBase(m_nID, base);
     return 0;
+}
+
+CString CSpinButtonCtrl::FormatPosition(int value, int base, bool thousands) {
+    if (base == 16) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "0x%04X", static_cast<unsigned>(value));
+        return CString(buffer);
+    }
+    std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+    if (thousands) {
+        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+            digits.insert(static_cast<size_t>(at), ",");
+    }
+    return CString((value < 0 ? "-" : "") + digits);
+}
+
+BOOL CSpinButtonCtrl::ParsePosition(const CString& text, int base, int& value) {
+    std::string plain;
+    for (char c : text.str()) {
+        if (!(base == 10 && c == ','))
+            plain += c;
+    }
+    if (plain.empty())
+        return FALSE;
+    char* end = nullptr;
+    const long parsed = std::strtol(plain.c_str(), &end, base);
+    if (*end != '\0')
+        return FALSE;
+    value = static_cast<int>(parsed);
+    return TRUE;
 }

@@ -69,4 +69,12 @@ public:
     void SetRange(int lowest, int highest);
     int SetPos(int position);
     int SetBase(int base);
+
+    // The text an up-down control with the buddy-integer style writes into its buddy: decimal,
+    // with thousands separators unless the control has UDS_NOTHOUSANDS, or hexadecimal in
+    // Windows' "0x%04X" form. Back-ends use these so every build shows the same text.
+    static CString FormatPosition(int value, int base, bool thousands);
+    // Reads a position back from the buddy's text (separators allowed in decimal); FALSE when the
+    // text is not a number in that base.
+    static BOOL ParsePosition(const CString& text, int base, int& value);
 };

@@ -571,12 +571,9 @@ void TermDialogWindow::SetSpinPos(int id, int position) {
 void TermDialogWindow::WriteBuddy(const Control& upDown) {
     if (upDown.buddy < 0 || !(upDown.style & UDS_SETBUDDYINT))
         return;
-    char digits[32];
-    if (upDown.spinBase == 16)
-        std::snprintf(digits, sizeof digits, "0x%04X", static_cast<unsigned>(upDown.spinPosition));
-    else
-        std::snprintf(digits, sizeof digits, "%d", upDown.spinPosition);
-    SetText(m_controls[upDown.buddy].id, digits);
+    SetText(m_controls[upDown.buddy].id,
+            CSpinButtonCtrl::FormatPosition(upDown.spinPosition, upDown.spinBase,
+                                            !(upDown.style & UDS_NOTHOUSANDS)));
 }
 
 void TermDialogWindow::SetSpinBase(int id, int base) {
@@ -708,11 +705,10 @@ void TermDialogWindow::SpinStep(int index, int direction) {
     Control& buddy = m_controls[upDown.buddy];
     // The position is read back from the buddy's text first, as the buddy-integer style does, so
     // a number typed by the user is where the step starts.
-    const std::string before = GetText(buddy.id).GetString();
-    char* end = nullptr;
-    const long typed = std::strtol(before.c_str(), &end, upDown.spinBase);
-    int position =
-        (!before.empty() && end && *end == '\0') ? static_cast<int>(typed) : upDown.spinPosition;
+    const CString before = GetText(buddy.id);
+    int position = upDown.spinPosition;
+    if (!CSpinButtonCtrl::ParsePosition(before, upDown.spinBase, position))
+        position = upDown.spinPosition;
     const int lowest = std::min(upDown.spinLowest, upDown.spinHighest);
     const int highest = std::max(upDown.spinLowest, upDown.spinHighest);
     // "Up" moves toward the range's upper end, whichever way round the range was given.
@@ -727,7 +723,7 @@ void TermDialogWindow::SpinStep(int index, int direction) {
     upDown.spinPosition = position;
     WriteBuddy(upDown);
     // The buddy's text changed by the user's doing: its update notification follows.
-    if (GetText(buddy.id).GetString() != before)
+    if (GetText(buddy.id) != before)
         Notify(buddy.id, EN_UPDATE);
 }
 

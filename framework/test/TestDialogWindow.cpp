@@ -50,39 +50,6 @@ bool HasEditField(const TestControl& control) {
     return control.kind == ControlKind::kComboBox && (control.style & 0x3) != CBS_DROPDOWNLIST;
 }
 
-// The up-down control's text for its buddy: decimal with or without thousands separators, or
-// hexadecimal as Windows writes it.
-CString FormatSpinValue(int value, int base, bool thousands) {
-    if (base == 16) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "0x%04X", static_cast<unsigned>(value));
-        return CString(buffer);
-    }
-    std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
-    if (thousands) {
-        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-            digits.insert(static_cast<size_t>(at), ",");
-        }
-    }
-    return CString((value < 0 ? "-" : "") + digits);
-}
-
-bool ParseSpinValue(const CString& text, int base, int& value) {
-    std::string plain;
-    for (char c : text.str()) {
-        if (!(base == 10 && c == ','))
-            plain += c;
-    }
-    if (plain.empty())
-        return false;
-    char* end = nullptr;
-    const long parsed = std::strtol(plain.c_str(), &end, base);
-    if (*end != '\0')
-        return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
-
 void AppendStandardSystemMenu(std::vector<TestMenuItem>& menu, DWORD style) {
     if (style & WS_MINIMIZEBOX)
         menu.push_back({SC_RESTORE, "&Restore", FALSE});
@@ -321,7 +288,7 @@ BOOL TestDialogWindow::StepSpin(int id, int direction) {
     // Like Windows, the control first takes up a number the user typed into the buddy.
     int current = spin->spinPos;
     if (buddy)
-        ParseSpinValue(buddy->text, spin->spinBase, current);
+        CSpinButtonCtrl::ParsePosition(buddy->text, spin->spinBase, current);
     const int lowest = std::min(spin->spinLowest, spin->spinHighest);
     const int highest = std::max(spin->spinLowest, spin->spinHighest);
     const int step = spin->spinHighest >= spin->spinLowest ? direction : -direction;
@@ -346,8 +313,8 @@ BOOL TestDialogWindow::StepSpin(int id, int direction) {
 void TestDialogWindow::WriteBuddy(const TestControl& spin) {
     if (spin.buddyIndex < 0 || !(spin.style & UDS_SETBUDDYINT))
         return;
-    m_controls[static_cast<size_t>(spin.buddyIndex)].text =
-        FormatSpinValue(spin.spinPos, spin.spinBase, !(spin.style & UDS_NOTHOUSANDS));
+    m_controls[static_cast<size_t>(spin.buddyIndex)].text = CSpinButtonCtrl::FormatPosition(
+        spin.spinPos, spin.spinBase, !(spin.style & UDS_NOTHOUSANDS));
 }
 
 BOOL TestDialogWindow::PressEnter() {
