@@ -49,12 +49,13 @@ BOOL Ask(const std::string& text) {
     return AfxMessageBox(text.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
-// Writes the staging file as a new C:\BOOT.INI where another program removed the old one: there
-// is nothing to back up.
-BOOL WriteNewBootIni() {
+// The overwrite and the attributes restored: the end of every commit. A BOOT.INI that can't be
+// replaced gets its attributes back.
+BOOL OverwriteBootIni() {
     IPlatform& platform = Platform();
     if (!platform.ReplaceFileSafely(kStagingPath, kBootIniPath)) {
         ShowError("Unable to overwrite BOOT.INI exiting");
+        platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes);
         return FALSE;
     }
     if (!platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes)) {
@@ -89,7 +90,8 @@ BOOL CommitStagingFile(const std::optional<std::string>& bootIniAtStart) {
                          kEditsKept)) {
                     return FALSE;
                 }
-                return WriteNewBootIni();
+                // Nothing to back up: the staging file becomes a new BOOT.INI.
+                return OverwriteBootIni();
             case DiskState::kUnreadable:
                 ShowError((std::string("Unable to read BOOT.INI to check whether another program "
                                        "changed it, so it was not changed. ") +
@@ -110,14 +112,5 @@ BOOL CommitStagingFile(const std::optional<std::string>& bootIniAtStart) {
         platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes);
         return FALSE;
     }
-    if (!platform.ReplaceFileSafely(kStagingPath, kBootIniPath)) {
-        ShowError("Unable to overwrite BOOT.INI exiting");
-        platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes);
-        return FALSE;
-    }
-    if (!platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes)) {
-        ShowError("Unable to restore BOOT.INI attributes after overwrite");
-        return FALSE;
-    }
-    return TRUE;
+    return OverwriteBootIni();
 }

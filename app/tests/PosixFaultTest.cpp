@@ -25,6 +25,7 @@
 #include <sstream>
 
 #include "app/BootEditApp.h"
+#include "editor/tests/ProgramHarness.h"
 #include "framework/test/TestBackend.h"
 #include "platform/posix/PosixPlatform.h"
 #include "res/resource.h"
@@ -34,14 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kOldBootIni[] =
-    "[boot loader]\r\n"
-    "timeout=30\r\n"
-    "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-    "[operating systems]\r\n"
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
-    "/noexecute=optin /fastdetect\r\n"
-    "C:\\=\"Previous Operating System on C:\"\r\n";
+const char* const kOldBootIni = kThreeLineBootIni;
 const char kEarlierBackup[] = "an earlier backup\r\n";
 const char kNewLabel[] = "Edited under faults";
 const char kQuestion[] = "Do you want to commit your changes to disk?";
@@ -200,10 +194,17 @@ struct RunOutcome {
     bool Ended() const { return WIFEXITED(status) && WEXITSTATUS(status) == 0; }
 };
 
-void ChangeLabel(TestDialogWindow& window, const std::string&) {
+// What another program does to the drive while the editor is open.
+using Meanwhile = std::function<void(const std::string& drive)>;
+
+// The usual user: changes the label of the first line, applies it and presses OK.
+void ChangeLabel(TestDialogWindow& window, const std::string& drive,
+                 const Meanwhile& meanwhile = nullptr) {
     window.ClearText(IDC_LABEL_EDIT);
     window.Type(IDC_LABEL_EDIT, kNewLabel);
     window.Click(IDC_APPLY);
+    if (meanwhile)
+        meanwhile(drive);
     window.PressOK();
 }
 
@@ -290,7 +291,10 @@ public:
             for (int i = 0; i < 12; ++i)
                 backend.QueueMessageBoxAnswer(IDOK);
             backend.QueueDialog(IDD_WARNUSER, [](TestDialogWindow& w) { w.PressOK(); });
-            const auto user = run.user ? run.user : ChangeLabel;
+            const auto user =
+                run.user ? run.user : [](TestDialogWindow& window, const std::string& drive) {
+                    ChangeLabel(window, drive);
+                };
             const std::string drive = m_drive;
             backend.QueueDialog(IDD_BOOTEDIT_DIALOG,
                                 [&](TestDialogWindow& window) { user(window, drive); });
@@ -420,9 +424,9 @@ struct DriveFault {
     const char* name;
     bool asNobody;  // runs as another user than root, who keeps what setUp gives back to it
     std::function<void(PosixFaultTest&)> setUp;  // in the parent, just before the run
-    std::function<void(TestDialogWindow&, const std::string&)> user;  // null: change the label
-    std::vector<std::string> messages;  // what the user is told, in order
-    const char* bootIni;                // "old" or "new"
+    Meanwhile meanwhile;                         // between the user's Apply and OK
+    std::vector<std::string> messages;           // what the user is told, in order
+    const char* bootIni;                         // "old" or "new"
 };
 
 class PosixDriveFaultTest : public PosixFaultTest,
@@ -434,7 +438,9 @@ TEST_P(PosixDriveFaultTest, TellsTheUserAndLosesNothing) {
         GTEST_SKIP() << "needs root to make files owned by another user";
     ProgramRun run;
     run.asNobody = fault.asNobody;
-    run.user = fault.user;
+    run.user = [&](TestDialogWindow& window, const std::string& drive) {
+        ChangeLabel(window, drive, fault.meanwhile);
+    };
     run.beforeFork = [&] { fault.setUp(*this); };
     const RunOutcome outcome = Run(run);
     if (outcome.Skipped())
@@ -495,13 +501,7 @@ const DriveFault kDriveFaults[] = {
     {"BootIniVanishes",
      false,
      [](PosixFaultTest&) {},
-     [](TestDialogWindow& window, const std::string& drive) {
-         window.ClearText(IDC_LABEL_EDIT);
-         window.Type(IDC_LABEL_EDIT, kNewLabel);
-         window.Click(IDC_APPLY);
-         unlink((drive + "/BOOT.INI").c_str());
-         window.PressOK();
-     },
+     [](const std::string& drive) { unlink((drive + "/BOOT.INI").c_str()); },
      {kQuestion,
       "BOOT.INI was removed by another program after Tarnwick started.\n\nPress OK to write your "
       "edits as a new BOOT.INI, or Cancel to leave the drive without one. Your edits remain in "
@@ -510,24 +510,13 @@ const DriveFault kDriveFaults[] = {
     {"StagingFileVanishes",
      false,
      [](PosixFaultTest&) {},
-     [](TestDialogWindow& window, const std::string& drive) {
-         window.ClearText(IDC_LABEL_EDIT);
-         window.Type(IDC_LABEL_EDIT, kNewLabel);
-         window.Click(IDC_APPLY);
-         unlink((drive + "/BOOT.TMP").c_str());
-         window.PressOK();
-     },
+     [](const std::string& drive) { unlink((drive + "/BOOT.TMP").c_str()); },
      {kQuestion, "Unable to overwrite BOOT.INI exiting"},
      "old"},
     {"BackupBecomesALink",
      false,
      [](PosixFaultTest&) {},
-     [](TestDialogWindow& window, const std::string& drive) {
-         window.Click(IDC_SOS);
-         window.Click(IDC_APPLY);
-         Link(drive + "/../victim", drive + "/BOOT.BAK");
-         window.PressOK();
-     },
+     [](const std::string& drive) { Link(drive + "/../victim", drive + "/BOOT.BAK"); },
      {kQuestion,
       "BOOT.BAK is a link to another file, and Tarnwick never writes through links, so BOOT.INI "
       "was not changed."},
