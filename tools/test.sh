@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native build (unit, scenario and end-to-end tests),
-# then the sanitizer build with the bounded fuzz runs.
-set -euo pipefail
+# Builds everything and runs every test: the 32-bit Windows build (compiled only), the x86-64
+# Windows build with its tests under Wine, the sanitizer build with the bounded fuzz runs, and the
+# native build (unit, scenario and terminal end-to-end tests). Every build runs even when an
+# earlier one fails, so one run shows every failure; the exit status is non-zero if any failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
+tools/install-deps.sh || exit 1
 
-cmake --workflow --preset native
-cmake --workflow --preset sanitize
-# The Windows program: x86-64 with its tests under Wine, then the 32-bit build for Windows XP.
-cmake --workflow --preset mingw64
-cmake --workflow --preset mingw32
+failed=()
+for preset in mingw32 mingw64 sanitize native; do
+    echo "=== ${preset} ==="
+    cmake --workflow --preset "$preset" || failed+=("$preset")
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "Failed builds or tests in: ${failed[*]}" >&2
+    exit 1
+fi
