@@ -150,6 +150,7 @@ BOOL CBootEditDlg::OnInitDialog() {
     } else {
         PresentNoLine();
     }
+    WarnIfNoDefaultLine();
     return TRUE;
 }
 

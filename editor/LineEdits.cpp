@@ -5,6 +5,7 @@
 
 #include "editor/BootEditDlg.h"
 #include "framework/App.h"
+#include "store/BootLoaderSection.h"
 
 namespace {
 
@@ -116,8 +117,13 @@ void CBootEditDlg::OnDeleteLine() {
         ShowError("Deleting the only line in the Boot.INI file will make the system unbootable");
         return;
     }
+    CStringArray linesAfter = m_arrLines;
+    linesAfter.RemoveAt(lineIndex);
+    // The loader would no longer find its default line: the user names the next one.
+    if (IsLastLineOfDefault(m_arrLines, lineIndex) && !ChooseNewDefault(linesAfter))
+        return;
     const CStringArray linesBefore = m_arrLines;
-    m_arrLines.RemoveAt(lineIndex);
+    m_arrLines = linesAfter;
     if (!RewriteStagingFile(linesBefore)) {
         PresentListEntry(position);
         MarkUnchanged();
