@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/win32/Win32Backend.h"
+
 namespace {
 
 CString WindowText(HWND window) {

@@ -29,8 +29,8 @@ std::string WindowsPath(std::string path) {
 HWND WaitForWindow(const char* caption) {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < kPatience) {
-        HWND window = ::FindWindowA("#32770", caption);
-        if (window && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+        HWND window = FindDialogByTitle(caption);
+        if (window && ::IsWindowEnabled(window))
             return window;
         ::Sleep(20);
     }
