@@ -68,8 +68,8 @@ BOOL CBootMenuDlg::OnInitDialog() {
 }
 
 void CBootMenuDlg::ListLines(int orderPosition) {
-    ListBootMenuEntries(*GetWindow(), IDC_ORDER_LIST, m_arrLines);
-    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines);
+    ListBootMenuEntries(*GetWindow(), IDC_ORDER_LIST, m_arrLines, FALSE);
+    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines, TRUE);
     m_ctlOrderList.SetCurSel(orderPosition < m_ctlOrderList.GetCount() ? orderPosition : -1);
     ShowDefault();
 }
@@ -88,8 +88,7 @@ void CBootMenuDlg::EnableMoves() {
 void CBootMenuDlg::OnSelchangeDefault() {
     if (!MakeSelectedEntryTheDefault(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines))
         return;
-    // A new timeout= or section moves the lines: both lists get their new indices. The loader
-    // starts the first line with the chosen path, which may be an earlier one.
+    // A new timeout= or section moves the lines: both lists get their new indices.
     ListLines(m_ctlOrderList.GetCurSel());
     GetWindow()->SetText(IDC_BOOTMENU_NOTE, "");
 }

@@ -20,7 +20,7 @@ END_MESSAGE_MAP()
 
 BOOL CNewDefaultDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines);
+    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines, TRUE);
     // The first line of the menu is offered: the one a user sees on top.
     m_ctlDefaultList.SetCurSel(0);
     return TRUE;

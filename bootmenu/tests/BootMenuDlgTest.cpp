@@ -221,14 +221,20 @@ TEST(BootMenu, RefusesATimeoutOver999AndStaysOpen) {
     EXPECT_EQ(harness.ReadFile("C:\\BOOT.TMP"), kThreeLineBootIni);
 }
 
-TEST(BootMenu, TheDefaultListShowsTheLineTheLoaderStarts) {
-    // Two lines share an ARC path: choosing the second names the path, and the loader starts the
-    // first line with it.
+// Two lines share an ARC path: the loader starts the first line with it, so only that one can be
+// the default line. The one after it becomes a candidate once it is moved before it.
+TEST(BootMenu, TheDefaultListOffersOnlyLinesTheLoaderCanStart) {
     ProgramHarness harness;
     RunBootMenu(harness, SectionFile({kXp, kPrevious, "C:\\=\"Second\""}),
                 [](TestDialogWindow& menu) {
+                    EXPECT_EQ(menu.Entries(IDC_DEFAULT_LIST),
+                              (std::vector<CString>{kXpEntry, kPreviousEntry}));
                     EXPECT_EQ(menu.GetCurSel(IDC_DEFAULT_LIST), -1);
-                    menu.Pick(IDC_DEFAULT_LIST, 2);
+                    menu.Pick(IDC_DEFAULT_LIST, 1);
+                    menu.Pick(IDC_ORDER_LIST, 2);
+                    menu.Click(IDC_MOVE_UP);
+                    EXPECT_EQ(menu.Entries(IDC_DEFAULT_LIST),
+                              (std::vector<CString>{kXpEntry, "Second - C:\\"}));
                     EXPECT_EQ(menu.GetCurSel(IDC_DEFAULT_LIST), 1);
                     menu.PressCancel();
                 });

@@ -46,7 +46,7 @@ TEST_F(BootMenuUnderWine, F2SetsTheMenuAndOkCommitsExactlyThoseLines) {
             EXPECT_EQ(SelectionOf(menu, IDC_DEFAULT_LIST), 0);
             EXPECT_EQ(EntriesOf(menu, IDC_ORDER_LIST).size(), 3u);
             EXPECT_FALSE(IsEnabled(menu, IDC_MOVE_UP));
-            SelectEntry(menu, IDC_DEFAULT_LIST, 2);
+            SelectEntry(menu, IDC_DEFAULT_LIST, 1);
             Type(menu, IDC_TIMEOUT_EDIT, "5");
             SelectEntry(menu, IDC_ORDER_LIST, 2);
             EXPECT_FALSE(IsEnabled(menu, IDC_MOVE_DOWN));
