@@ -45,9 +45,12 @@ void CBootEditDlg::OnBootMenu() {
             break;
         }
     }
-    if (m_ctlBootLineList.GetCount() > 0)
+    if (m_ctlBootLineList.GetCount() > 0) {
         PresentListEntry(position);
-    MarkUnchanged();
+        MarkUnchanged();
+    } else {
+        PresentNoLine();
+    }
     m_bApplied = TRUE;
 }
 

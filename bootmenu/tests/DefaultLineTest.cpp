@@ -8,12 +8,6 @@
 
 namespace {
 
-const char kXp[] =
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
-    "/noexecute=optin /fastdetect";
-const char kWin2000[] =
-    "multi(0)disk(0)rdisk(0)partition(2)\\WINNT=\"Windows 2000\" /debugport=com2 /baudrate=115200";
-const char kPrevious[] = "C:\\=\"Previous Operating System on C:\"";
 const char kDefaultXp[] = "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS";
 const char kMissingWarning[] =
     "The default line of BOOT.INI, multi(9)disk(0)rdisk(0)partition(1)\\WINDOWS, is none of its "
@@ -31,9 +25,9 @@ TEST(DefaultLine, TheTitleNamesIt) {
          "Tarn - default: Microsoft Windows XP Professional - "
          "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS"},
         {"unlabelled line, other case",
-         CrLfLines({"[boot loader]", "default=c:\\", "[operating systems]", kXp, "C:\\="}),
+         CrLfLines({"[boot loader]", "default=c:\\", "[operating systems]", kXpLine, "C:\\="}),
          "Tarn - default: C:\\"},
-        {"no default=", SectionFile({kXp}), "Tarn"},
+        {"no default=", SectionFile({kXpLine}), "Tarn"},
     };
     for (const Case& testCase : cases) {
         ProgramHarness harness;
@@ -50,7 +44,7 @@ TEST(DefaultLine, ANamedLineThatIsMissingIsAWarningAtOpening) {
     harness.backend.QueueMessageBoxAnswer(IDOK, kMissingWarning);
     harness.RunEditor(
         CrLfLines({"[boot loader]", "default=multi(9)disk(0)rdisk(0)partition(1)\\WINDOWS",
-                   "[operating systems]", kXp}),
+                   "[operating systems]", kXpLine}),
         [](TestDialogWindow& window, CBootEditDlg&) {
             EXPECT_EQ(window.Title(), "Tarn - the default line is missing");
             window.PressCancel();
@@ -87,10 +81,10 @@ TEST(DefaultLine, DeletingItAsksForTheNewDefault) {
         {"first remaining line", 0,
          CrLfLines({"[boot loader]", "timeout=30",
                     "default=multi(0)disk(0)rdisk(0)partition(2)\\WINNT", "[operating systems]",
-                    kWin2000, kPrevious})},
+                    kWin2000Line, kPreviousLine})},
         {"another line", 1,
-         CrLfLines({"[boot loader]", "timeout=30", "default=C:\\", "[operating systems]", kWin2000,
-                    kPrevious})},
+         CrLfLines({"[boot loader]", "timeout=30", "default=C:\\", "[operating systems]",
+                    kWin2000Line, kPreviousLine})},
         {"kept", -1, kThreeLineBootIni},
     };
     for (const Case& testCase : cases) {
@@ -130,10 +124,10 @@ TEST(DefaultLine, OtherDeletionsAskNothing) {
     const Case cases[] = {
         {"not the default line", kThreeLineBootIni, 1},
         {"another line keeps the default's path",
-         CrLfLines({"[boot loader]", kDefaultXp, "[operating systems]", kXp, kWin2000,
+         CrLfLines({"[boot loader]", kDefaultXp, "[operating systems]", kXpLine, kWin2000Line,
                     "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Copy\""}),
          0},
-        {"no default=", SectionFile({kXp, kWin2000}), 0},
+        {"no default=", SectionFile({kXpLine, kWin2000Line}), 0},
     };
     for (const Case& testCase : cases) {
         ProgramHarness harness;

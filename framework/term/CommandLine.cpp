@@ -125,7 +125,8 @@ std::string UsageText() {
            "  --dark-theme\n"
            "\n"
            "Keys: Tab moves between controls, Alt+letter uses a control's underlined letter,\n"
-           "Space ticks a box, Enter is OK, Escape is Cancel, F1 explains the focused control.\n";
+           "Space ticks a box, Enter is OK, Escape is Cancel, F1 explains the focused control,\n"
+           "F2 opens the Boot Menu (timeout, default line, order of the lines).\n";
 }
 
 std::string VersionText() {
