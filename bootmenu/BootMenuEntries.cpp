@@ -8,10 +8,24 @@
 #include "store/BootLoaderSection.h"
 #include "store/StagingFile.h"
 
+namespace {
+
+bool HasLabel(const CBootLine& parsed) {
+    return parsed.m_bLabel && !parsed.m_strLabel.IsEmpty();
+}
+
+}  // namespace
+
+CString BootLineName(const CString& line) {
+    CBootLine parsed;
+    parsed.ParseLine(line);
+    return HasLabel(parsed) ? parsed.m_strLabel : parsed.m_strArcPath;
+}
+
 CString BootMenuEntryText(const CString& line) {
     CBootLine parsed;
     parsed.ParseLine(line);
-    if (!parsed.m_bLabel || parsed.m_strLabel.IsEmpty())
+    if (!HasLabel(parsed))
         return parsed.m_strArcPath;
     return parsed.m_strLabel + " - " + parsed.m_strArcPath;
 }

@@ -6,6 +6,8 @@
 
 class IDialogWindow;
 
+// What the boot loader's menu shows for a boot line: its label, or its ARC path when it has none.
+CString BootLineName(const CString& line);
 // "Label - ARC path" of a boot line; the ARC path alone for a line without a label.
 CString BootMenuEntryText(const CString& line);
 

@@ -63,9 +63,8 @@ void CBootEditDlg::ShowDefaultLine() {
     CString arcPath;
     if (ReadBootDefault(m_arrLines, arcPath)) {
         const int defaultLine = FindDefaultBootLine(m_arrLines);
-        title += defaultLine < 0
-                     ? " - the default line is missing"
-                     : " - default: " + BootMenuEntryText(m_arrLines[defaultLine]).str();
+        title += defaultLine < 0 ? " - the default line is missing"
+                                 : " - default: " + BootLineName(m_arrLines[defaultLine]).str();
     }
     window->SetText(0, title.c_str());
 }
