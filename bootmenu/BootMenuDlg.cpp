@@ -3,7 +3,6 @@
 #include <string>
 
 #include "bootmenu/BootMenuEntries.h"
-#include "bootmenu/BootMenuHelp.h"
 #include "framework/App.h"
 #include "framework/DialogWindow.h"
 #include "res/resource.h"
@@ -27,7 +26,7 @@ std::string DefaultNote(const CStringArray& lines) {
 }  // namespace
 
 CBootMenuDlg::CBootMenuDlg(const CStringArray& lines, CDialog* pParent)
-    : CDialog(IDD_BOOTMENU, pParent), m_arrLines(lines) {}
+    : CBootLinesDlg(IDD_BOOTMENU, lines, pParent) {}
 
 void CBootMenuDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -129,14 +128,4 @@ void CBootMenuDlg::OnOK() {
         SetBootTimeout(m_arrLines, seconds);
     }
     CDialog::OnOK();
-}
-
-BOOL CBootMenuDlg::OnHelpRequest(const HelpRequest& request) {
-    if (request.contextType == HELPINFO_WINDOW)
-        ShowBootMenuHelp(*GetWindow(), request.controlId, request.mousePos, FALSE);
-    return TRUE;
-}
-
-void CBootMenuDlg::OnContextHelp(CWnd* pWnd, CPoint point) {
-    ShowBootMenuHelp(*GetWindow(), pWnd ? pWnd->GetDlgCtrlID() : 0, point, TRUE);
 }
