@@ -92,6 +92,7 @@ TEST(DefaultLine, DeletingItAsksForTheNewDefault) {
                 (std::vector<CString>{"Windows 2000 - multi(0)disk(0)rdisk(0)partition(2)\\WINNT",
                                       "Previous Operating System on C: - C:\\"}));
             EXPECT_EQ(question.GetCurSel(IDC_DEFAULT_LIST), 0);
+            EXPECT_TRUE(question.PressF1(IDC_DEFAULT_LIST, CPoint{}));
             if (testCase.newDefault < 0) {
                 question.PressCancel();
             } else {
@@ -108,6 +109,9 @@ TEST(DefaultLine, DeletingItAsksForTheNewDefault) {
             window.PressCancel();
         });
         EXPECT_EQ(harness.ReadFile("C:\\BOOT.TMP"), testCase.expected) << testCase.name;
+        ASSERT_EQ(harness.backend.HelpCalls().size(), 1u);
+        EXPECT_EQ(harness.backend.HelpCalls()[0].popup.text,
+                  "The line the boot loader starts when the user picks none in its menu.\n");
         EXPECT_EQ(harness.backend.Problems(), "") << testCase.name;
     }
 }

@@ -387,6 +387,12 @@ boot-menu)
     prepare 1
     open_editor
     expect_screen "Tarn - default: Microsoft Windows XP Professional"
+    key M-Space                    # the window menu's last item, with its key
+    wait_for "Boot Menu...  F2"
+    key Up Enter
+    wait_for "Timeout (seconds):"
+    escape                         # Cancel
+    wait_gone "Timeout (seconds):"
     key F2
     wait_for "Timeout (seconds):"
     expect_screen "Order of the menu:"
