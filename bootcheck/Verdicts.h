@@ -1,0 +1,36 @@
+// The verdict on one boot line: it boots, it fails and why, or it can't be checked and why, in
+// words a rescuer understands. A line fails for what the loader would stumble on first: a disk or
+// partition that isn't there, a Windows folder that isn't, a kernel or HAL file that is missing.
+// Where the line's Windows folder is missing and another one is found, the verdict says where,
+// and Repair.h can point the line there. The default= of [boot loader] gets a verdict of its own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bootcheck/Installations.h"
+#include "bootcheck/KnownDisks.h"
+#include "bootline/BootLine.h"
+
+namespace bootcheck {
+
+enum class Outcome { Boots, Fails, CannotCheck };
+
+struct LineVerdict {
+    Outcome outcome = Outcome::CannotCheck;
+    std::string text;
+    std::optional<Installation> booted;      // the installation the line starts, when it boots
+    std::optional<Installation> relocation;  // a Windows folder the line could point to instead
+};
+
+// Checks a parsed boot line. installations: FindInstallations(machine), found once for all lines.
+LineVerdict CheckBootLine(const CBootLine& line, const Machine& machine,
+                          const std::vector<Installation>& installations);
+
+// Checks the value of default= (empty when [boot loader] has none) against the listed lines and
+// their verdicts, both in file order.
+LineVerdict CheckDefault(const std::string& defaultValue, const std::vector<CBootLine>& lines,
+                         const std::vector<LineVerdict>& verdicts);
+
+}  // namespace bootcheck
