@@ -41,7 +41,8 @@ enum class LabelType { Mbr, Gpt, None };
 struct KnownDisk {
     std::string name;  // as the user gave it: an image file, a device
     LabelType label = LabelType::Mbr;
-    uint32_t signature = 0;  // the MBR disk signature
+    uint32_t signature = 0;      // the MBR disk signature
+    bool signatureKnown = true;  // false where the disk's first sector couldn't be read
     std::vector<KnownPartition> partitions;
 
     const KnownPartition* Partition(unsigned long number) const {

@@ -30,6 +30,8 @@ constexpr Entry kTexts[] = {
     {Message::SignatureOfOneDisk, "the disk given has signature {0}"},
     {Message::SignaturesOfDisks, "the disks given have signatures {0}"},
     {Message::NoMbrDiskGiven, "no MBR disk was given"},
+    {Message::SignatureNotRead,
+     "{0} can't be checked: the signature of {1} could not be read, and no other disk has it."},
     {Message::GptDisk, "{0} is a GPT disk: the loader starts Windows from MBR disks only."},
     {Message::NoPartitionTable,
      "{0} has no partition table: the loader starts Windows from a partition of an MBR disk."},

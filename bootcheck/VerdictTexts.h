@@ -19,6 +19,7 @@ enum class Message {
     SignatureOfOneDisk,
     SignaturesOfDisks,
     NoMbrDiskGiven,
+    SignatureNotRead,
     GptDisk,
     NoPartitionTable,
     PartitionZero,

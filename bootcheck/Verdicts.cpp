@@ -148,13 +148,25 @@ std::optional<size_t> LineDisk(const ArcPath& path, const std::string& text, con
     if (path.form == ArcForm::Signature) {
         std::string signatures;
         size_t mbrDisks = 0;
+        std::optional<size_t> unread;
         for (size_t i = 0; i < machine.disks.size(); ++i) {
             const KnownDisk& disk = machine.disks[i];
             if (disk.label != LabelType::Mbr)
                 continue;
+            if (!disk.signatureKnown) {
+                if (!unread)
+                    unread = i;
+                continue;
+            }
             if (disk.signature == path.signature)
                 return i;
             signatures += (mbrDisks++ ? ", " : "") + HexSignature(disk.signature);
+        }
+        if (unread) {
+            failure = Verdict(Outcome::CannotCheck,
+                              Fill(TextOf(Message::SignatureNotRead),
+                                   {FirstComponent(path, text), DiskName(*unread)}));
+            return std::nullopt;
         }
         std::string why = mbrDisks == 0   ? std::string(TextOf(Message::NoMbrDiskGiven))
                           : mbrDisks == 1 ? Fill(TextOf(Message::SignatureOfOneDisk), {signatures})

@@ -151,6 +151,16 @@ TEST(Verdicts, DisksThatWereNotGivenOrCantStartWindows) {
                     {"signature(12)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\"", Outcome::Fails,
                      "signature(12) matches no disk: the disk given has signature 00000011."}});
 
+    Machine unread = one;
+    unread.disks.push_back(Disk(LabelType::Mbr, 0, {}));
+    unread.disks.back().signatureKnown = false;
+    ExpectVerdicts(
+        unread, {{"signature(11)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\"", Outcome::Boots,
+                  "Boots: partition(1)\\WINDOWS on rdisk(0) holds ntoskrnl.exe and hal.dll."},
+                 {"signature(12)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\"", Outcome::CannotCheck,
+                  "signature(12) can't be checked: the signature of rdisk(1) could not be "
+                  "read, and no other disk has it."}});
+
     ExpectVerdicts(Machine{},
                    {{"multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\"", Outcome::CannotCheck,
                      "rdisk(0) can't be checked: no disk was given."}});
