@@ -290,26 +290,4 @@ LineVerdict CheckBootLine(const CBootLine& line, const Machine& machine,
     return verdict;
 }
 
-LineVerdict CheckDefault(const std::string& defaultValue, const std::vector<CBootLine>& lines,
-                         const std::vector<LineVerdict>& verdicts) {
-    std::string wanted = Trimmed(defaultValue);
-    if (wanted.empty())
-        return Verdict(Outcome::Fails, TextOf(Message::DefaultMissing));
-    for (size_t i = 0; i < lines.size() && i < verdicts.size(); ++i) {
-        if (!EqualsNoCase(Trimmed(lines[i].m_strArcPath.str()), wanted))
-            continue;
-        std::string label = lines[i].m_bLabel ? lines[i].m_strLabel.str() : wanted;
-        switch (verdicts[i].outcome) {
-            case Outcome::Boots:
-                return Verdict(Outcome::Boots, Fill(TextOf(Message::DefaultBoots), {label}));
-            case Outcome::Fails:
-                return Verdict(Outcome::Fails, Fill(TextOf(Message::DefaultFails), {label}));
-            case Outcome::CannotCheck:
-                return Verdict(Outcome::CannotCheck,
-                               Fill(TextOf(Message::DefaultCantBeChecked), {label}));
-        }
-    }
-    return Verdict(Outcome::Fails, Fill(TextOf(Message::DefaultNamesNoLine), {wanted}));
-}
-
 }  // namespace bootcheck

@@ -2,7 +2,7 @@
 // words a rescuer understands. A line fails for what the loader would stumble on first: a disk or
 // partition that isn't there, a Windows folder that isn't, a kernel or HAL file that is missing.
 // Where the line's Windows folder is missing and another one is found, the verdict says where,
-// and Repair.h can point the line there. The default= of [boot loader] gets a verdict of its own.
+// and Repair.h can point the line there.
 #pragma once
 
 #include <optional>
@@ -27,10 +27,5 @@ struct LineVerdict {
 // Checks a parsed boot line. installations: FindInstallations(machine), found once for all lines.
 LineVerdict CheckBootLine(const CBootLine& line, const Machine& machine,
                           const std::vector<Installation>& installations);
-
-// Checks the value of default= (empty when [boot loader] has none) against the listed lines and
-// their verdicts, both in file order.
-LineVerdict CheckDefault(const std::string& defaultValue, const std::vector<CBootLine>& lines,
-                         const std::vector<LineVerdict>& verdicts);
 
 }  // namespace bootcheck

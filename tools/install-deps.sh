@@ -13,7 +13,7 @@ packages=(
     # terminal program (FINAL CUT; its header needs gpm.h) and its end-to-end tests in tmux
     pkg-config libfinal-dev libgpm-dev tmux
     # the boot path check: registry hives (hivex), and FAT images made at test time
-    libhivex-dev mtools dosfstools fdisk
+    libhivex-dev nlohmann-json3-dev mtools dosfstools fdisk
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
     ntfs-3g
 )

@@ -11,10 +11,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "bootcheck/Rebuild.h"
-#include "bootcheck/Repair.h"
+#include "bootcheck/BootIniCheck.h"
 #include "bootcheck/Text.h"
-#include "bootcheck/Verdicts.h"
 #include "bootcheck/hive/HiveVersionReader.h"
 #include "bootcheck/tests/TestHives.h"
 
@@ -205,24 +203,20 @@ protected:
             << path;
     }
 
-    // The boot lines of a BOOT.INI, and its default= value.
-    static std::vector<std::string> BootLines(const std::string& ini, std::string& defaultValue) {
-        std::vector<std::string> lines;
-        std::istringstream in(ini);
-        std::string line;
-        bool inSystems = false;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (!line.empty() && line[0] == '[') {
-                inSystems = EqualsNoCase(line, "[operating systems]");
-            } else if (inSystems) {
-                lines.push_back(line);
-            } else if (line.compare(0, 8, "default=") == 0) {
-                defaultValue = line.substr(8);
-            }
-        }
+    // The file's lines as the program holds them: without their line ends.
+    static CStringArray FileLines(const std::string& ini) {
+        CStringArray lines;
+        size_t begin = 0;
+        for (size_t end; (end = ini.find("\r\n", begin)) != std::string::npos; begin = end + 2)
+            lines.Add(CString(ini.substr(begin, end - begin)));
         return lines;
+    }
+
+    static std::string FileText(const CStringArray& lines) {
+        std::string text;
+        for (int i = 0; i < lines.GetSize(); ++i)
+            text += lines[i].str() + "\r\n";
+        return text;
     }
 
     std::string m_folder;
@@ -234,18 +228,10 @@ TEST_F(FatImage, VerdictsRepairAndRebuild) {
     auto ini = m_machine.disks[0].partitions[0].files->ReadFile("boot.ini");
     ASSERT_TRUE(ini);
     ASSERT_EQ(*ini, kBootIni);
-    std::string defaultValue;
-    std::vector<std::string> texts = BootLines(*ini, defaultValue);
-    ASSERT_EQ(texts.size(), 5u);
+    CStringArray lines = FileLines(*ini);
+    HiveVersionReader reader;
+    BootIniCheck check = CheckBootIni(lines, m_machine, &reader);
 
-    auto installations = FindInstallations(m_machine);
-    ASSERT_EQ(installations.size(), 2u);
-    std::vector<CBootLine> lines(texts.size());
-    std::vector<LineVerdict> verdicts;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        ASSERT_TRUE(lines[i].ParseLine(texts[i].c_str()));
-        verdicts.push_back(CheckBootLine(lines[i], m_machine, installations));
-    }
     const char* expected[] = {
         "\\WINDOWS does not exist on partition(2) of rdisk(0). A Windows folder was found at "
         "partition(3)\\WINDOWS.",
@@ -256,39 +242,41 @@ TEST_F(FatImage, VerdictsRepairAndRebuild) {
         "that file.",
         "rdisk(1) can't be checked: only one disk was given.",
     };
-    for (size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(verdicts[i].text, expected[i]) << texts[i];
+    ASSERT_EQ(check.lines.size(), 5u);
+    for (size_t i = 0; i < check.lines.size(); ++i)
+        EXPECT_EQ(check.lines[i].verdict.text, expected[i]);
     EXPECT_EQ(
-        CheckDefault(defaultValue, lines, verdicts).text,
+        check.defaultVerdict.text,
         "default= names the line \"Microsoft Windows XP Professional\", which does not boot.");
+    // Both installations are started by no line yet.
+    ASSERT_EQ(check.proposals.size(), 2u);
 
-    // The repair changes one character of the file: the partition number.
-    ASSERT_TRUE(verdicts[0].relocation);
-    auto repaired = RepairedLine(texts[0], *verdicts[0].relocation, m_machine);
-    ASSERT_TRUE(repaired);
-    std::string newIni = *ini;
-    newIni.replace(newIni.find(texts[0]), texts[0].size(), *repaired);
-    ASSERT_EQ(newIni.size(), ini->size());
+    // The repair changes the partition number of the line, and of default=, which follows it.
+    ASSERT_TRUE(ApplyRepair(lines, check.lines[0]));
+    std::string repaired = FileText(lines);
+    ASSERT_EQ(repaired.size(), ini->size());
     std::vector<size_t> changed;
     for (size_t i = 0; i < ini->size(); ++i) {
-        if ((*ini)[i] != newIni[i])
+        if ((*ini)[i] != repaired[i])
             changed.push_back(i);
     }
-    ASSERT_EQ(changed.size(), 1u);
-    EXPECT_EQ((*ini)[changed[0]], '2');
-    EXPECT_EQ(newIni[changed[0]], '3');
+    const size_t inDefault = std::string(kBootIni).find("partition(2)") + 10;
+    const size_t inLine = std::string(kBootIni).find("partition(2)", inDefault) + 10;
+    EXPECT_EQ(changed, (std::vector<size_t>{inDefault, inLine}));
+    EXPECT_EQ(repaired[inDefault], '3');
+    EXPECT_EQ(repaired[inLine], '3');
 
-    // Repaired, the line boots, and the rebuild proposes the one installation no line boots.
-    ASSERT_TRUE(lines[0].ParseLine(repaired->c_str()));
-    verdicts[0] = CheckBootLine(lines[0], m_machine, installations);
-    EXPECT_EQ(verdicts[0].text,
+    // Repaired, the line and the default boot, and the rebuild proposes the one installation no
+    // line starts, labelled from its hive, after the last boot line.
+    check = CheckBootIni(lines, m_machine, &reader);
+    EXPECT_EQ(check.lines[0].verdict.text,
               "Boots: partition(3)\\WINDOWS on rdisk(0) holds ntoskrnl.exe and hal.dll.");
-    HiveVersionReader reader;
-    auto proposals = ProposeLines(m_machine, installations, verdicts, &reader);
-    ASSERT_EQ(proposals.size(), 1u);
-    EXPECT_EQ(proposals[0].line,
-              "multi(0)disk(0)rdisk(0)partition(3)\\WINNT=\"Microsoft Windows 2000 Professional\" "
-              "/FastDetect ");
+    EXPECT_EQ(check.defaultVerdict.outcome, Outcome::Boots);
+    AddProposedLines(lines, check.proposals);
+    std::string rebuilt = FileText(lines);
+    EXPECT_EQ(rebuilt, repaired +
+                           "multi(0)disk(0)rdisk(0)partition(3)\\WINNT=\"Microsoft Windows 2000 "
+                           "Professional\" /FastDetect \r\n");
 }
 
 }  // namespace

@@ -261,43 +261,5 @@ TEST(Verdicts, BootSectorLines) {
                      "BOOT.INI is not known."}});
 }
 
-TEST(Verdicts, TheDefaultOfTheBootLoaderSection) {
-    std::vector<CBootLine> lines(3);
-    ASSERT_TRUE(
-        lines[0].ParseLine("multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\" /fastdetect"));
-    ASSERT_TRUE(lines[1].ParseLine("multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS =\"Old XP\""));
-    // No label: the line is named by its path.
-    ASSERT_TRUE(lines[2].ParseLine("multi(0)disk(0)rdisk(1)partition(1)\\WINDOWS= /fastdetect"));
-    std::vector<LineVerdict> verdicts(3);
-    verdicts[0].outcome = Outcome::Boots;
-    verdicts[1].outcome = Outcome::Fails;
-    verdicts[2].outcome = Outcome::CannotCheck;
-
-    struct DefaultCase {
-        const char* value;
-        Outcome outcome;
-        const char* text;
-    } cases[] = {
-        {"multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", Outcome::Boots,
-         "default= names the line \"XP\", which boots."},
-        {"MULTI(0)DISK(0)RDISK(0)PARTITION(1)\\windows ", Outcome::Boots,
-         "default= names the line \"XP\", which boots."},
-        {"multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS", Outcome::Fails,
-         "default= names the line \"Old XP\", which does not boot."},
-        {"multi(0)disk(0)rdisk(1)partition(1)\\WINDOWS", Outcome::CannotCheck,
-         "default= names the line \"multi(0)disk(0)rdisk(1)partition(1)\\WINDOWS\", which can't be "
-         "checked."},
-        {"multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS", Outcome::Fails,
-         "default=multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS names no line of [operating "
-         "systems]."},
-        {"", Outcome::Fails, "[boot loader] has no default= naming the line to start."},
-    };
-    for (const DefaultCase& c : cases) {
-        LineVerdict verdict = CheckDefault(c.value, lines, verdicts);
-        EXPECT_EQ(OutcomeName(verdict.outcome), OutcomeName(c.outcome)) << c.value;
-        EXPECT_EQ(verdict.text, c.text) << c.value;
-    }
-}
-
 }  // namespace
 }  // namespace bootcheck
