@@ -40,6 +40,8 @@ LineVerdict DefaultVerdict(const CStringArray& lines, const std::vector<CheckedL
     return Verdict(Outcome::Fails, Fill(TextOf(Message::DefaultNamesNoLine), {value.str()}));
 }
 
+}  // namespace
+
 const char* OutcomeWord(Outcome outcome) {
     switch (outcome) {
         case Outcome::Boots:
@@ -51,8 +53,6 @@ const char* OutcomeWord(Outcome outcome) {
     }
     return "";
 }
-
-}  // namespace
 
 BootIniCheck CheckBootIni(const CStringArray& lines, const Machine& machine,
                           const IWindowsVersionReader* reader) {

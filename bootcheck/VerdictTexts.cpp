@@ -68,6 +68,10 @@ constexpr Entry kTexts[] = {
     {Message::DefaultFails, "default= names the line \"{0}\", which does not boot."},
     {Message::DefaultCantBeChecked, "default= names the line \"{0}\", which can't be checked."},
     {Message::UnnamedInstallation, "Windows at {0}"},
+    {Message::EveryInstallationStarted, "Every Windows installation found is started by a line."},
+    {Message::InstallationsNotStarted, "Started by no line: {0}. Rebuild adds a line for each."},
+    {Message::RepairWouldWrite, "Repair writes: {0}"},
+    {Message::NoBootLines, "[operating systems] lists no boot line."},
 };
 
 constexpr bool EveryMessageInItsPlace() {

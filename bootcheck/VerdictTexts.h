@@ -48,6 +48,10 @@ enum class Message {
     DefaultFails,
     DefaultCantBeChecked,
     UnnamedInstallation,
+    EveryInstallationStarted,
+    InstallationsNotStarted,
+    RepairWouldWrite,
+    NoBootLines,
     Count
 };
 

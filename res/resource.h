@@ -8,9 +8,12 @@
 #define IDD_BOOTEDIT_DIALOG 102
 #define IDR_MAINFRAME 128
 #define IDD_WARNUSER 132
+#define IDD_BOOTCHECK 140
+#define IDS_CHECKBOOTPATHS 141
 
-// System-menu command of the about box.
+// System-menu commands of the about box and of the boot path check.
 #define ID_SYSMENU_ABOUT 0x0010
+#define ID_SYSMENU_CHECK 0x0030
 
 // Editor dialog (template 102).
 #define IDC_BOOTLINE_LIST 1000
@@ -53,6 +56,13 @@
 
 // Warning dialog (template 132).
 #define IDC_DONT_SHOW_AGAIN 1035
+
+// Boot path check (template 140).
+#define IDC_CHECK_LINE_LIST 1100
+#define IDC_CHECK_VERDICT 1101
+#define IDC_CHECK_SUMMARY 1102
+#define IDC_CHECK_REPAIR 1103
+#define IDC_CHECK_REBUILD 1104
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

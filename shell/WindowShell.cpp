@@ -9,6 +9,11 @@
 void CBootEditDlg::InitSystemMenuAndIcons() {
     IDialogWindow& window = *GetWindow();
     if (window.HasSystemMenu()) {
+        LPCSTR checkText = FindStringResource(IDS_CHECKBOOTPATHS);
+        if (checkText && *checkText) {
+            window.AppendSystemMenuSeparator();
+            window.AppendSystemMenuItem(ID_SYSMENU_CHECK, checkText);
+        }
         LPCSTR aboutText = FindStringResource(IDS_ABOUTBOX);
         if (aboutText && *aboutText) {
             window.AppendSystemMenuSeparator();
@@ -24,6 +29,8 @@ void CBootEditDlg::OnSystemCommand(UINT nID, std::intptr_t lParam) {
     if ((nID & 0xFFF0) == ID_SYSMENU_ABOUT) {
         CAboutDlg about;
         about.DoModal();
+    } else if ((nID & 0xFFF0) == ID_SYSMENU_CHECK) {
+        CheckBootPaths();
     } else {
         GetWindow()->DefaultSysCommand(nID, lParam);
     }

@@ -18,8 +18,8 @@
 
 namespace {
 
-const int kDialogIds[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER};
-const int kStringIds[] = {IDS_ABOUTBOX};
+const int kDialogIds[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER, IDD_BOOTCHECK};
+const int kStringIds[] = {IDS_ABOUTBOX, IDS_CHECKBOOTPATHS};
 
 std::string Quoted(const char* text) {
     std::string out = "\"";
