@@ -57,10 +57,9 @@ void CBootCheckDlg::Refresh(int position) {
     for (const CheckedLine& line : m_check.lines) {
         CBootLine record;
         record.ParseLine(m_arrLines[line.lineIndex]);
+        // The ARC path names the line, as in the editor's list; the label is in the verdict.
         std::string entry = std::to_string(line.number) + ". " + OutcomeWord(line.verdict.outcome) +
                             ": " + record.m_strArcPath.str();
-        if (record.m_bLabel)
-            entry += " \"" + record.m_strLabel.str() + "\"";
         m_ctlLineList.AddString(entry.c_str());
     }
     if (position >= m_ctlLineList.GetCount())
@@ -92,7 +91,10 @@ void CBootCheckDlg::PresentSelection() {
         return;
     }
     const CheckedLine& line = m_check.lines[static_cast<size_t>(position)];
-    std::string text = line.verdict.text;
+    CBootLine record;
+    record.ParseLine(m_arrLines[line.lineIndex]);
+    std::string text = record.m_bLabel ? "\"" + record.m_strLabel.str() + "\": " : "";
+    text += line.verdict.text;
     if (line.repaired)
         text += "\n" + Fill(TextOf(Message::RepairWouldWrite), {*line.repaired});
     m_ctlVerdict.SetWindowText(text.c_str());

@@ -407,9 +407,16 @@ void TermDialogWindow::SetText(int id, LPCSTR text) {
         case ControlKind::kAutoCheckBox:
             static_cast<finalcut::FCheckBox*>(control->widget)->setText(value);
             break;
-        case ControlKind::kStaticText:
-            static_cast<finalcut::FLabel*>(control->widget)->setText(value);
+        case ControlKind::kStaticText: {
+            // Wrapped for the label's width, as the template's texts are.
+            std::string wrapped;
+            const int width =
+                static_cast<int>(std::max<std::size_t>(control->widget->getWidth(), 1));
+            for (const std::string& line : WrapText(text ? text : "", width))
+                wrapped += (wrapped.empty() ? "" : "\n") + line;
+            static_cast<finalcut::FLabel*>(control->widget)->setText(ToWidgetText(wrapped));
             break;
+        }
         default:
             break;
     }

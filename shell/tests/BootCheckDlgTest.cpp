@@ -24,8 +24,7 @@ const char kStaleBootIni[] =
     "/noexecute=optin /fastdetect\r\n"
     "C:\\=\"Previous Operating System on C:\"\r\n";
 
-const char kStaleEntry[] =
-    "1. fails: multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS \"Microsoft Windows XP Professional\"";
+const char kStaleEntry[] = "1. fails: multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS";
 const char kRepairedLine[] =
     "multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS=\"Microsoft Windows XP Professional\" "
     "/noexecute=optin /fastdetect";
@@ -69,14 +68,13 @@ TEST_F(BootCheckDialog, RepairInTheDialogThenCommitChangesOnlyThePartitionNumber
     harness.backend.QueueDialog(IDD_BOOTCHECK, [](TestDialogWindow& check) {
         EXPECT_EQ(check.Title(), "Check Boot Paths");
         EXPECT_EQ(check.Entries(IDC_CHECK_LINE_LIST),
-                  (std::vector<CString>{kStaleEntry,
-                                        "2. boots: C:\\ \"Previous Operating System on C:\""}));
+                  (std::vector<CString>{kStaleEntry, "2. boots: C:\\"}));
         EXPECT_EQ(check.GetCurSel(IDC_CHECK_LINE_LIST), 0);
-        EXPECT_EQ(
-            check.GetText(IDC_CHECK_VERDICT).str(),
-            std::string("\\WINDOWS does not exist on partition(2) of rdisk(0). A Windows folder "
-                        "was found at partition(3)\\WINDOWS.\nRepair writes: ") +
-                kRepairedLine);
+        EXPECT_EQ(check.GetText(IDC_CHECK_VERDICT).str(),
+                  std::string("\"Microsoft Windows XP Professional\": \\WINDOWS does not exist on "
+                              "partition(2) of rdisk(0). A Windows folder was found at "
+                              "partition(3)\\WINDOWS.\nRepair writes: ") +
+                      kRepairedLine);
         EXPECT_EQ(check.GetText(IDC_CHECK_SUMMARY),
                   "default= names the line \"Microsoft Windows XP Professional\", which does not "
                   "boot.\nStarted by no line: Windows at rdisk(0)partition(3)\\WINDOWS, Windows at "
@@ -85,16 +83,17 @@ TEST_F(BootCheckDialog, RepairInTheDialogThenCommitChangesOnlyThePartitionNumber
         EXPECT_TRUE(check.IsEnabled(IDC_CHECK_REBUILD));
 
         ASSERT_TRUE(check.Pick(IDC_CHECK_LINE_LIST, 1));
-        EXPECT_EQ(check.GetText(IDC_CHECK_VERDICT), "Boots: C:\\BOOTSECT.DOS is a boot sector.");
+        EXPECT_EQ(check.GetText(IDC_CHECK_VERDICT),
+                  "\"Previous Operating System on C:\": Boots: C:\\BOOTSECT.DOS is a boot sector.");
         EXPECT_FALSE(check.IsEnabled(IDC_CHECK_REPAIR));
 
         ASSERT_TRUE(check.Pick(IDC_CHECK_LINE_LIST, 0));
         ASSERT_TRUE(check.Click(IDC_CHECK_REPAIR));
         EXPECT_EQ(check.GetItemText(IDC_CHECK_LINE_LIST, 0),
-                  "1. boots: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS \"Microsoft Windows XP "
-                  "Professional\"");
+                  "1. boots: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS");
         EXPECT_EQ(check.GetText(IDC_CHECK_VERDICT),
-                  "Boots: partition(3)\\WINDOWS on rdisk(0) holds ntoskrnl.exe and hal.dll.");
+                  "\"Microsoft Windows XP Professional\": Boots: partition(3)\\WINDOWS on rdisk(0) "
+                  "holds ntoskrnl.exe and hal.dll.");
         EXPECT_FALSE(check.IsEnabled(IDC_CHECK_REPAIR));
         EXPECT_EQ(check.GetText(IDC_CHECK_SUMMARY),
                   "default= names the line \"Microsoft Windows XP Professional\", which boots.\n"
@@ -154,7 +153,8 @@ TEST_F(BootCheckDialog, CancelOrNothingChosenChangesNothing) {
     });
     harness.backend.QueueDialog(IDD_BOOTCHECK, [](TestDialogWindow& check) {
         EXPECT_EQ(check.GetText(IDC_CHECK_VERDICT),
-                  "rdisk(0) can't be checked: no disk was given.");
+                  "\"Microsoft Windows XP Professional\": rdisk(0) can't be checked: no disk was "
+                  "given.");
         EXPECT_FALSE(check.IsEnabled(IDC_CHECK_REPAIR));
         EXPECT_FALSE(check.IsEnabled(IDC_CHECK_REBUILD));
         check.PressOK();

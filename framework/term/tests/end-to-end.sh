@@ -377,6 +377,28 @@ help)
     wait_exit
     ;;
 
+check-boot-paths)
+    # The boot path check from the window menu: a folder gives no disk, so the lines say what
+    # can't be checked; Cancel leaves the staging copy as it was.
+    prepare 1
+    open_editor
+    key M-Space                    # the window menu
+    wait_for "Check Boot Paths..."
+    key b                          # Check &Boot Paths...
+    wait_for "no disk was given."
+    expect_screen "Check Boot Paths"
+    expect_screen "1. can't check: multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS"
+    expect_screen "\"Microsoft Windows XP Professional\": rdisk(0) can't be checked"
+    expect_screen "Every Windows installation found is started by a line."
+    escape                         # the check's Cancel
+    wait_gone "no disk was given"
+    expect_screen "Boot Line To Modify:"
+    escape
+    wait_exit
+    same_file "$drive/BOOT.TMP" "$fixtures/drive/BOOT.INI"
+    same_file "$drive/BOOT.INI" "$fixtures/drive/BOOT.INI"
+    ;;
+
 not-administrator)
     # A user who may not change the drive folder is no administrator of the drive.
     prepare 1
