@@ -42,18 +42,6 @@ LineVerdict DefaultVerdict(const CStringArray& lines, const std::vector<CheckedL
 
 }  // namespace
 
-const char* OutcomeWord(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Boots:
-            return "boots";
-        case Outcome::Fails:
-            return "fails";
-        case Outcome::CannotCheck:
-            return "can't check";
-    }
-    return "";
-}
-
 BootIniCheck CheckBootIni(const CStringArray& lines, const Machine& machine,
                           const IWindowsVersionReader* reader) {
     BootIniCheck check;
@@ -110,12 +98,12 @@ std::string CheckText(const BootIniCheck& check, const CStringArray& lines) {
     std::string text;
     for (const CheckedLine& line : check.lines) {
         text += std::to_string(line.number) + ". " + lines[line.lineIndex].str() + "\n";
-        text += std::string("   ") + OutcomeWord(line.verdict.outcome) + ": " + line.verdict.text +
+        text += std::string("   ") + NameOf(line.verdict.outcome).word + ": " + line.verdict.text +
                 "\n";
         if (line.repaired)
             text += "   repair: " + *line.repaired + "\n";
     }
-    text += std::string("default: ") + OutcomeWord(check.defaultVerdict.outcome) + ": " +
+    text += std::string("default: ") + NameOf(check.defaultVerdict.outcome).word + ": " +
             check.defaultVerdict.text + "\n";
     for (const ProposedLine& proposal : check.proposals)
         text += "not started by any line: " + proposal.line + "\n";

@@ -38,9 +38,6 @@ BOOL ApplyRepair(CStringArray& lines, const CheckedLine& line);
 // it has none; a missing section is added at the end of the file).
 void AddProposedLines(CStringArray& lines, const std::vector<ProposedLine>& proposals);
 
-// "boots", "fails" or "can't check", as the texts for people name an outcome.
-const char* OutcomeWord(Outcome outcome);
-
 // The check as people read it, one paragraph a line, then default= and the proposals.
 std::string CheckText(const BootIniCheck& check, const CStringArray& lines);
 

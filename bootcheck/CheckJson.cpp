@@ -3,18 +3,6 @@
 namespace bootcheck {
 namespace {
 
-const char* OutcomeKey(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Boots:
-            return "boots";
-        case Outcome::Fails:
-            return "fails";
-        case Outcome::CannotCheck:
-            return "cannot_check";
-    }
-    return "";
-}
-
 nlohmann::ordered_json Place(const Installation& installation) {
     return {{"rdisk", installation.where.disk},
             {"partition", installation.where.partition},
@@ -39,14 +27,14 @@ nlohmann::ordered_json CheckJson(const BootIniCheck& check, const CStringArray& 
         entry["arc_path"] = record.m_strArcPath.str();
         entry["label"] =
             record.m_bLabel ? nlohmann::ordered_json(record.m_strLabel.str()) : nullptr;
-        entry["verdict"] = OutcomeKey(line.verdict.outcome);
+        entry["verdict"] = NameOf(line.verdict.outcome).key;
         entry["reason"] = line.verdict.text;
         entry["found_at"] = line.verdict.relocation ? Place(*line.verdict.relocation)
                                                     : nlohmann::ordered_json(nullptr);
         entry["repaired"] = TextOrNull(line.repaired);
         json["lines"].push_back(entry);
     }
-    json["default"] = {{"verdict", OutcomeKey(check.defaultVerdict.outcome)},
+    json["default"] = {{"verdict", NameOf(check.defaultVerdict.outcome).key},
                        {"reason", check.defaultVerdict.text}};
     json["proposals"] = nlohmann::ordered_json::array();
     for (const ProposedLine& proposal : check.proposals) {

@@ -206,6 +206,12 @@ std::optional<size_t> LineDisk(const ArcPath& path, const std::string& text, con
 
 }  // namespace
 
+const OutcomeName& NameOf(Outcome outcome) {
+    static const OutcomeName kNames[] = {
+        {"boots", "boots"}, {"fails", "fails"}, {"cannot_check", "can't check"}};
+    return kNames[static_cast<size_t>(outcome)];
+}
+
 LineVerdict CheckBootLine(const CBootLine& line, const Machine& machine,
                           const std::vector<Installation>& installations) {
     const std::string& text = line.m_strArcPath.str();

@@ -17,6 +17,14 @@ namespace bootcheck {
 
 enum class Outcome { Boots, Fails, CannotCheck };
 
+// How an outcome is named: the stable key scripts read ("cannot_check") and the word people read
+// ("can't check").
+struct OutcomeName {
+    const char* key;
+    const char* word;
+};
+const OutcomeName& NameOf(Outcome outcome);
+
 struct LineVerdict {
     Outcome outcome = Outcome::CannotCheck;
     std::string text;

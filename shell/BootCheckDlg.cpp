@@ -58,7 +58,7 @@ void CBootCheckDlg::Refresh(int position) {
         CBootLine record;
         record.ParseLine(m_arrLines[line.lineIndex]);
         // The ARC path names the line, as in the editor's list; the label is in the verdict.
-        std::string entry = std::to_string(line.number) + ". " + OutcomeWord(line.verdict.outcome) +
+        std::string entry = std::to_string(line.number) + ". " + NameOf(line.verdict.outcome).word +
                             ": " + record.m_strArcPath.str();
         m_ctlLineList.AddString(entry.c_str());
     }

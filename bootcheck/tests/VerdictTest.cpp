@@ -20,15 +20,7 @@ struct LineCase {
 };
 
 std::string OutcomeName(Outcome outcome) {
-    switch (outcome) {
-        case Outcome::Boots:
-            return "boots";
-        case Outcome::Fails:
-            return "fails";
-        case Outcome::CannotCheck:
-            return "can't check";
-    }
-    return "?";
+    return NameOf(outcome).word;
 }
 
 void ExpectVerdicts(const Machine& machine, const std::vector<LineCase>& cases) {
