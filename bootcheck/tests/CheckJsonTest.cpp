@@ -1,5 +1,9 @@
 #include "bootcheck/CheckJson.h"
 
+#include <sstream>
+
+#include "bootcheck/CheckCommand.h"
+
 #include <gtest/gtest.h>
 
 #include "bootcheck/tests/MemoryFiles.h"
@@ -73,6 +77,40 @@ TEST(CheckJson, EveryLineDefaultAndProposal) {
   }
  ]
 })");
+}
+
+// The exit status says whether anything fails; lines that can't be checked don't fail.
+TEST(CheckCommand, ExitStatusAndOutput) {
+    Machine machine;
+    machine.disks.push_back(
+        Disk(LabelType::Mbr, 1, {Partition(1, "NTFS", Files(WindowsFiles("WINDOWS")))}));
+    const char kBoots[] = "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\"";
+    const char kNotChecked[] = "multi(0)disk(0)rdisk(1)partition(1)\\WINDOWS=\"Other disk\"";
+    const char kFails[] = "multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS=\"Gone\"";
+    struct Case {
+        const char* defaultLine;
+        std::vector<const char*> bootLines;
+        int status;
+    } cases[] = {
+        {"default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", {kBoots, kNotChecked}, 0},
+        {"default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", {kBoots, kFails}, 1},
+        {"default=multi(0)disk(0)rdisk(1)partition(1)\\WINDOWS", {kNotChecked}, 0},
+        {"default=multi(0)disk(0)rdisk(0)partition(9)\\WINDOWS", {kBoots}, 1},
+    };
+    for (const Case& c : cases) {
+        CStringArray lines;
+        for (const char* line : {"[boot loader]", c.defaultLine, "[operating systems]"})
+            lines.Add(line);
+        for (const char* line : c.bootLines)
+            lines.Add(line);
+        for (bool json : {false, true}) {
+            std::ostringstream out;
+            EXPECT_EQ(PrintCheck(lines, machine, nullptr, json, out), c.status) << c.defaultLine;
+            const BootIniCheck check = CheckBootIni(lines, machine, nullptr);
+            EXPECT_EQ(out.str(),
+                      json ? CheckJson(check, lines).dump(2) + "\n" : CheckText(check, lines));
+        }
+    }
 }
 
 }  // namespace
