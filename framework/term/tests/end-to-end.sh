@@ -390,6 +390,10 @@ check-boot-paths)
     expect_screen "1. can't check: multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS"
     expect_screen "\"Microsoft Windows XP Professional\": rdisk(0) can't be checked"
     expect_screen "Every Windows installation found is started by a line."
+    tmux_ resize-window -t e2e -x 80 -y 25  # narrower: the verdicts wrap anew and stay
+    sleep 0.5
+    wait_for "no disk was"
+    expect_screen "Every Windows installation found is started by a"
     escape                         # the check's Cancel
     wait_gone "no disk was given"
     expect_screen "Boot Line To Modify:"
