@@ -95,18 +95,18 @@ void AddProposedLines(CStringArray& lines, const std::vector<ProposedLine>& prop
 }
 
 std::string CheckText(const BootIniCheck& check, const CStringArray& lines) {
+    // Each verdict says in its own words whether the line boots; the list is numbered as the
+    // dialog numbers it.
     std::string text;
     for (const CheckedLine& line : check.lines) {
         text += std::to_string(line.number) + ". " + lines[line.lineIndex].str() + "\n";
-        text += std::string("   ") + NameOf(line.verdict.outcome).word + ": " + line.verdict.text +
-                "\n";
+        text += "   " + line.verdict.text + "\n";
         if (line.repaired)
-            text += "   repair: " + *line.repaired + "\n";
+            text += "   " + Fill(TextOf(Message::RepairWouldWrite), {*line.repaired}) + "\n";
     }
-    text += std::string("default: ") + NameOf(check.defaultVerdict.outcome).word + ": " +
-            check.defaultVerdict.text + "\n";
+    text += check.defaultVerdict.text + "\n";
     for (const ProposedLine& proposal : check.proposals)
-        text += "not started by any line: " + proposal.line + "\n";
+        text += Fill(TextOf(Message::RebuildWouldAdd), {proposal.line}) + "\n";
     return text;
 }
 

@@ -38,7 +38,8 @@ BOOL ApplyRepair(CStringArray& lines, const CheckedLine& line);
 // it has none; a missing section is added at the end of the file).
 void AddProposedLines(CStringArray& lines, const std::vector<ProposedLine>& proposals);
 
-// The check as people read it, one paragraph a line, then default= and the proposals.
+// The check as people read it: a paragraph a line with its repair, then default= and the lines
+// the rebuild would add.
 std::string CheckText(const BootIniCheck& check, const CStringArray& lines);
 
 }  // namespace bootcheck

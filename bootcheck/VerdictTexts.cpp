@@ -71,6 +71,7 @@ constexpr Entry kTexts[] = {
     {Message::EveryInstallationStarted, "Every Windows installation found is started by a line."},
     {Message::InstallationsNotStarted, "Started by no line: {0}. Rebuild adds a line for each."},
     {Message::RepairWouldWrite, "Repair writes: {0}"},
+    {Message::RebuildWouldAdd, "Rebuild adds: {0}"},
     {Message::NoBootLines, "[operating systems] lists no boot line."},
 };
 

@@ -51,6 +51,7 @@ enum class Message {
     EveryInstallationStarted,
     InstallationsNotStarted,
     RepairWouldWrite,
+    RebuildWouldAdd,
     NoBootLines,
     Count
 };

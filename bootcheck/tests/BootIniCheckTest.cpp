@@ -125,17 +125,16 @@ TEST(BootIniCheck, TextForPeople) {
     CStringArray lines = Lines(
         {"[boot loader]", "default=multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS",
          "[operating systems]", kStale, "multi(0)disk(0)rdisk(0)partition(3)\\WINNT=\"2000\""});
-    EXPECT_EQ(
-        CheckText(CheckBootIni(lines, MovedWindows(), nullptr), lines),
-        "1. multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS=\"XP\" /fastdetect\n"
-        "   fails: \\WINDOWS does not exist on partition(2) of rdisk(0). A Windows folder was "
-        "found at partition(3)\\WINDOWS.\n"
-        "   repair: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS=\"XP\" /fastdetect\n"
-        "2. multi(0)disk(0)rdisk(0)partition(3)\\WINNT=\"2000\"\n"
-        "   boots: Boots: partition(3)\\WINNT on rdisk(0) holds ntoskrnl.exe and hal.dll.\n"
-        "default: fails: default= names the line \"XP\", which does not boot.\n"
-        "not started by any line: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS=\"Windows at "
-        "rdisk(0)partition(3)\\WINDOWS\" /FastDetect \n");
+    EXPECT_EQ(CheckText(CheckBootIni(lines, MovedWindows(), nullptr), lines),
+              "1. multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS=\"XP\" /fastdetect\n"
+              "   \\WINDOWS does not exist on partition(2) of rdisk(0). A Windows folder was found "
+              "at partition(3)\\WINDOWS.\n"
+              "   Repair writes: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS=\"XP\" /fastdetect\n"
+              "2. multi(0)disk(0)rdisk(0)partition(3)\\WINNT=\"2000\"\n"
+              "   Boots: partition(3)\\WINNT on rdisk(0) holds ntoskrnl.exe and hal.dll.\n"
+              "default= names the line \"XP\", which does not boot.\n"
+              "Rebuild adds: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS=\"Windows at "
+              "rdisk(0)partition(3)\\WINDOWS\" /FastDetect \n");
 }
 
 }  // namespace
