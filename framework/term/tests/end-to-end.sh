@@ -314,7 +314,7 @@ browse)
     expect_screen "Hal.dll"        # the name offered, as the program spells it
     key Enter                      # found whatever its case
     wait_gone "Look in:"
-    expect_screen "Hal.dll"
+    wait_for "Hal.dll"             # the field shows it once the editor has redrawn
     key M-k                        # &Kernel: ticked, "ntoskrnl.exe"
     wait_for "[×] Kernel"
     key Tab Tab Enter
