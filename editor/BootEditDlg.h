@@ -109,6 +109,9 @@ public:
     // when the file could not be written; m_arrLines and the list are then as they were before
     // the caller changed m_arrLines, given as linesBefore.
     BOOL RewriteStagingFile(const CStringArray& linesBefore);
+    // Opens the boot path check on the lines; its repairs and rebuild come back as one edit
+    // (shell/BootCheckDlg.cpp).
+    void CheckBootPaths();
 
     // The two lists with fixed entries.
     void FillDebugPortList();

@@ -1,8 +1,8 @@
 // The program's resources as tables: dialog templates 100 (about box), 102 (editor), 132
-// (start-up warning), 134 (Boot Menu) and 136 (new default line), the editor's init data and the
-// string table. These tables are the only copy:
-// the Windows resource script is generated from them, and the terminal and test back-ends lay
-// their controls out from them.
+// (start-up warning), 134 (Boot Menu), 136 (new default line) and 140 (boot path check), the
+// editor's init data and the string table. These tables are the only copy: the Windows resource
+// script is generated from them, and the terminal and test back-ends lay their controls out
+// from them.
 //
 // Positions are dialog units. Styles are the Win32 values without WS_CHILD and WS_VISIBLE (every
 // control has both). A template's controls are listed in tab order. A static icon's text is the
@@ -155,6 +155,22 @@ const ControlTemplate kNewDefaultControls[] = {
     {IDCANCEL, ControlKind::kPushButton, "Cancel", 283, 60, 50, 14, kButton, 0},
 };
 
+// Boot path check: the verdict of each boot line, the default's and the rebuild's, with the
+// repair of the selected line and the rebuild as actions.
+const ControlTemplate kBootCheckControls[] = {
+    {IDC_STATIC, ControlKind::kStaticText, "&Boot line:", 7, 9, 60, 8, kGroupText, 0},
+    {IDC_CHECK_LINE_LIST, ControlKind::kComboBox, "", 7, 19, 330, 80,
+     CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0},
+    {IDC_CHECK_VERDICT, ControlKind::kStaticText, "", 7, 38, 330, 40, SS_LEFT | SS_NOPREFIX, 0},
+    {IDC_CHECK_SUMMARY, ControlKind::kStaticText, "", 7, 82, 330, 32, SS_LEFT | SS_NOPREFIX, 0},
+    {IDC_CHECK_REPAIR, ControlKind::kPushButton, "&Repair", 7, 121, 50, 14, kButton | WS_DISABLED,
+     0},
+    {IDC_CHECK_REBUILD, ControlKind::kPushButton, "Re&build", 63, 121, 50, 14,
+     kButton | WS_DISABLED, 0},
+    {IDOK, ControlKind::kDefPushButton, "OK", 231, 121, 50, 14, kDefaultButton, 0},
+    {IDCANCEL, ControlKind::kPushButton, "Cancel", 287, 121, 50, 14, kButton, 0},
+};
+
 template <class T, int N>
 constexpr int CountOf(const T (&)[N]) {
     return N;
@@ -175,11 +191,14 @@ const DialogTemplate kTemplates[] = {
      kBootMenuControls, CountOf(kBootMenuControls), nullptr, 0},
     {IDD_NEWDEFAULT, "Delete the Default Line", 0, 0, 340, 81, kModalDialog | DS_CENTER, 0,
      "MS Sans Serif", 8, kNewDefaultControls, CountOf(kNewDefaultControls), nullptr, 0},
+    {IDD_BOOTCHECK, "Check Boot Paths", 0, 0, 344, 142, kModalDialog | DS_CENTER, 0,
+     "MS Sans Serif", 8, kBootCheckControls, CountOf(kBootCheckControls), nullptr, 0},
 };
 
 const StringResource kStrings[] = {
     {IDS_ABOUTBOX, "&About Tarnwick..."},
     {IDS_BOOTMENU, "Boot &Menu...\tF2"},
+    {IDS_CHECKBOOTPATHS, "Check &Boot Paths..."},
 };
 
 }  // namespace

@@ -11,10 +11,13 @@
 #define IDD_WARNUSER 132
 #define IDD_BOOTMENU 134
 #define IDD_NEWDEFAULT 136
+#define IDD_BOOTCHECK 140
+#define IDS_CHECKBOOTPATHS 141
 
-// System-menu commands of the about box and of the Boot Menu dialog.
+// System-menu commands of the about box, the Boot Menu dialog and the boot path check.
 #define ID_SYSMENU_ABOUT 0x0010
 #define ID_SYSMENU_BOOTMENU 0x0030
+#define ID_SYSMENU_CHECK 0x0040
 
 // Editor dialog (template 102).
 #define IDC_BOOTLINE_LIST 1000
@@ -66,6 +69,13 @@
 #define IDC_ORDER_LIST 1045
 #define IDC_MOVE_UP 1046
 #define IDC_MOVE_DOWN 1047
+
+// Boot path check (template 140).
+#define IDC_CHECK_LINE_LIST 1100
+#define IDC_CHECK_VERDICT 1101
+#define IDC_CHECK_SUMMARY 1102
+#define IDC_CHECK_REPAIR 1103
+#define IDC_CHECK_REBUILD 1104
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -1,4 +1,5 @@
-// The editor dialog as a top-level window: the about and Boot Menu entries of its system menu
+// The editor dialog as a top-level window: the about, Boot Menu and boot path check entries of its
+// system menu
 // (the Boot Menu also on F2, which terminals and Windows both deliver to the program), its icons,
 // the icon painted while it is minimised and the icon shown while a minimised window is dragged.
 #include "editor/BootEditDlg.h"
@@ -16,6 +17,7 @@ void CBootEditDlg::InitSystemMenuAndIcons() {
             window.AppendSystemMenuItem(ID_SYSMENU_ABOUT, aboutText);
         }
         window.AppendSystemMenuItem(ID_SYSMENU_BOOTMENU, FindStringResource(IDS_BOOTMENU));
+        window.AppendSystemMenuItem(ID_SYSMENU_CHECK, FindStringResource(IDS_CHECKBOOTPATHS));
     }
     window.SetCommandKey(VK_F2, ID_SYSMENU_BOOTMENU);
     window.SetIcon(m_hIcon, TRUE);
@@ -29,6 +31,8 @@ void CBootEditDlg::OnSystemCommand(UINT nID, std::intptr_t lParam) {
         about.DoModal();
     } else if ((nID & 0xFFF0) == ID_SYSMENU_BOOTMENU) {
         OnBootMenu();
+    } else if ((nID & 0xFFF0) == ID_SYSMENU_CHECK) {
+        CheckBootPaths();
     } else {
         GetWindow()->DefaultSysCommand(nID, lParam);
     }

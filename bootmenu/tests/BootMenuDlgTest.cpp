@@ -32,10 +32,11 @@ TEST(BootMenu, OpensFromTheSystemMenuAfterTheAboutEntryAndFromF2) {
     harness.backend.QueueDialog(IDD_BOOTMENU, [](TestDialogWindow& menu) { menu.PressCancel(); });
     harness.RunEditor(kThreeLineBootIni, [](TestDialogWindow& window, CBootEditDlg&) {
         const std::vector<TestMenuItem>& items = window.SystemMenu();
-        ASSERT_GE(items.size(), 3u);
-        EXPECT_EQ(items[items.size() - 2].commandId, static_cast<UINT>(ID_SYSMENU_ABOUT));
-        EXPECT_EQ(items.back().commandId, static_cast<UINT>(ID_SYSMENU_BOOTMENU));
-        EXPECT_EQ(items.back().text, "Boot &Menu...\tF2");
+        ASSERT_GE(items.size(), 4u);
+        EXPECT_EQ(items[items.size() - 3].commandId, static_cast<UINT>(ID_SYSMENU_ABOUT));
+        const TestMenuItem& bootMenu = items[items.size() - 2];
+        EXPECT_EQ(bootMenu.commandId, static_cast<UINT>(ID_SYSMENU_BOOTMENU));
+        EXPECT_EQ(bootMenu.text, "Boot &Menu...\tF2");
         EXPECT_TRUE(window.SystemCommand(ID_SYSMENU_BOOTMENU));
         EXPECT_TRUE(window.PressFunctionKey(VK_F2));
         // No other function key is bound.

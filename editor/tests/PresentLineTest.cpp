@@ -48,14 +48,15 @@ TEST(EditorOpening, ShowsTheFirstBootLineInTheUnchangedState) {
 TEST(EditorOpening, AddsTheAboutEntryToTheSystemMenuAndSetsBothIcons) {
     ProgramHarness harness;
     harness.RunEditor(kThreeLineBootIni, [](TestDialogWindow& window, CBootEditDlg&) {
-        // A separator, the about entry, and then the Boot Menu's entry.
+        // A separator, the about entry, the Boot Menu's entry and the boot path check's.
         const std::vector<TestMenuItem>& menu = window.SystemMenu();
-        ASSERT_GE(menu.size(), 3u);
-        EXPECT_TRUE(menu[menu.size() - 3].separator);
-        const TestMenuItem& about = menu[menu.size() - 2];
+        ASSERT_GE(menu.size(), 4u);
+        EXPECT_TRUE(menu[menu.size() - 4].separator);
+        const TestMenuItem& about = menu[menu.size() - 3];
         EXPECT_EQ(about.commandId, static_cast<UINT>(ID_SYSMENU_ABOUT));
         EXPECT_EQ(about.text, "&About Tarnwick...");
-        EXPECT_EQ(menu.back().commandId, static_cast<UINT>(ID_SYSMENU_BOOTMENU));
+        EXPECT_EQ(menu[menu.size() - 2].commandId, static_cast<UINT>(ID_SYSMENU_BOOTMENU));
+        EXPECT_EQ(menu.back().commandId, static_cast<UINT>(ID_SYSMENU_CHECK));
         ASSERT_EQ(window.IconsSet().size(), 2u);
         EXPECT_TRUE(window.IconsSet()[0].big);
         EXPECT_FALSE(window.IconsSet()[1].big);

@@ -198,8 +198,12 @@ void TermDialogWindow::ApplyLayout(const DialogLayout& layout) {
         if (m_controls[i].kind == ControlKind::kStaticText) {
             // Wrapped for the width it now has.
             const bool noPrefix = (m_controls[i].style & SS_NOPREFIX) != 0;
-            static_cast<finalcut::FLabel*>(widget)->setText(ToWidgetText(
-                noPrefix ? layout.captions[i] : CaptionWithoutMnemonic(layout.captions[i])));
+            if (m_controls[i].textSet) {
+                SetStaticText(m_controls[i]);
+            } else {
+                static_cast<finalcut::FLabel*>(widget)->setText(ToWidgetText(
+                    noPrefix ? layout.captions[i] : CaptionWithoutMnemonic(layout.captions[i])));
+            }
         }
     }
     m_applyingLayout = false;
@@ -394,10 +398,21 @@ CString TermDialogWindow::GetText(int id) const {
         case ControlKind::kAutoCheckBox:
             return TextOf<finalcut::FCheckBox>(control->widget);
         case ControlKind::kStaticText:
-            return TextOf<finalcut::FLabel>(control->widget);
+            // The text as set, not as wrapped for the screen.
+            return control->textSet ? CString(control->text.c_str())
+                                    : TextOf<finalcut::FLabel>(control->widget);
         default:
             return CString();
     }
+}
+
+void TermDialogWindow::SetStaticText(Control& control) {
+    // Wrapped for the label's width, as the template's texts are.
+    std::string wrapped;
+    const int width = static_cast<int>(std::max<std::size_t>(control.widget->getWidth(), 1));
+    for (const std::string& line : WrapText(control.text, width))
+        wrapped += (wrapped.empty() ? "" : "\n") + line;
+    static_cast<finalcut::FLabel*>(control.widget)->setText(ToWidgetText(wrapped));
 }
 
 void TermDialogWindow::SetText(int id, LPCSTR text) {
@@ -426,7 +441,9 @@ void TermDialogWindow::SetText(int id, LPCSTR text) {
             static_cast<finalcut::FCheckBox*>(control->widget)->setText(value);
             break;
         case ControlKind::kStaticText:
-            static_cast<finalcut::FLabel*>(control->widget)->setText(value);
+            control->textSet = true;
+            control->text = text ? text : "";
+            SetStaticText(*control);
             break;
         default:
             break;

@@ -107,12 +107,16 @@ private:
         int spinHighest = 100;
         int spinPosition = 0;
         int spinBase = 10;
-        int buddy = -1;   // an up-down's buddy (index)
-        int upDown = -1;  // an edit's up-down (index)
+        int buddy = -1;        // an up-down's buddy (index)
+        int upDown = -1;       // an edit's up-down (index)
+        bool textSet = false;  // a static whose text the program set: it wins over the template's
+        std::string text;      // that text, unwrapped
     };
 
     void CreateControls(const DialogTemplate& dialogTemplate);
     void ApplyLayout(const DialogLayout& layout);
+    // Shows a static's program-set text wrapped for the label's present width.
+    void SetStaticText(Control& control);
     void ApplyInitData(const DialogTemplate& dialogTemplate);
     const Control* Find(int id) const;
     Control* Find(int id);

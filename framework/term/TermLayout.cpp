@@ -266,7 +266,9 @@ bool TryLayout(const DialogTemplate& dialogTemplate, int availableColumns, int a
             for (const std::string& line : lines)
                 joined += (joined.empty() ? "" : "\n") + line;
             layout.captions[i] = joined;
-            cells[i].height = std::max<int>(1, static_cast<int>(lines.size()));
+            // A static the program fills at run time keeps the rows its template gives it.
+            cells[i].height = text.empty() ? needs[i].naturalRows
+                                           : std::max<int>(1, static_cast<int>(lines.size()));
         }
     }
     ResolveRowOverlaps(cells, needs);

@@ -10,12 +10,14 @@
 
 #include <final/final.h>
 
+#include "bootcheck/hive/HiveVersionReader.h"
 #include "framework/App.h"
 #include "framework/term/CommandLine.h"
 #include "framework/term/TermBackend.h"
 #include "framework/term/TerminalHelp.h"
 #include "platform/posix/DosAttributeStores.h"
 #include "platform/posix/PosixPlatform.h"
+#include "shell/BootCheckDlg.h"
 
 namespace {
 
@@ -107,6 +109,8 @@ int main(int argc, char* argv[]) {
     platform.AddAttributeStore(std::make_unique<FatAttributeStore>());
     platform.AddAttributeStore(std::make_unique<NtfsAttributeStore>());
     SetPlatform(&platform);
+    // The boot path check names installations from their registry; a folder tells it no disk.
+    SetBootCheckSources({nullptr, std::make_shared<bootcheck::HiveVersionReader>()});
 
     // FINAL CUT reads its own options from the command line it is given.
     std::vector<std::string> toolkitArguments = {argv[0]};

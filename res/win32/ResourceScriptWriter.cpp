@@ -18,9 +18,9 @@
 
 namespace {
 
-const int kDialogIds[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER, IDD_BOOTMENU,
-                          IDD_NEWDEFAULT};
-const int kStringIds[] = {IDS_ABOUTBOX, IDS_BOOTMENU};
+const int kDialogIds[] = {IDD_ABOUTBOX,  IDD_BOOTEDIT_DIALOG, IDD_WARNUSER,
+                          IDD_BOOTMENU,  IDD_NEWDEFAULT,      IDD_BOOTCHECK};
+const int kStringIds[] = {IDS_ABOUTBOX, IDS_BOOTMENU, IDS_CHECKBOOTPATHS};
 
 std::string Quoted(const char* text) {
     std::string out = "\"";

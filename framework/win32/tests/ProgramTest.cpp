@@ -88,15 +88,15 @@ TEST_F(ProgramUnderWine, EditorOpensOnTheFirstBootLine) {
         // System menu: a separator, the about entry, then the Boot Menu's entry.
         HMENU menu = ::GetSystemMenu(dialog, FALSE);
         const int count = ::GetMenuItemCount(menu);
-        ASSERT_GE(count, 3);
-        EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(ID_SYSMENU_ABOUT));
+        ASSERT_GE(count, 4);
+        EXPECT_EQ(::GetMenuItemID(menu, count - 3), static_cast<UINT>(ID_SYSMENU_ABOUT));
         char text[64] = {};
-        ::GetMenuStringA(menu, count - 2, text, sizeof text, MF_BYPOSITION);
+        ::GetMenuStringA(menu, count - 3, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(text, "&About Tarnwick...");
-        EXPECT_EQ(::GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR,
+        EXPECT_EQ(::GetMenuState(menu, count - 4, MF_BYPOSITION) & MF_SEPARATOR,
                   static_cast<UINT>(MF_SEPARATOR));
-        EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(ID_SYSMENU_BOOTMENU));
-        ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
+        EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(ID_SYSMENU_BOOTMENU));
+        ::GetMenuStringA(menu, count - 2, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(text, "Boot &Menu...\tF2");
         EXPECT_NE(::SendMessageA(dialog, WM_GETICON, ICON_BIG, 0), 0);
         EXPECT_NE(::SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), 0);
@@ -378,6 +378,41 @@ TEST_F(ProgramUnderWine, AboutBoxFromTheSystemMenu) {
     driver.Run();
     EXPECT_EQ(driver.OpenedDialogs(),
               (std::vector<UINT>{IDD_BOOTEDIT_DIALOG, IDD_ABOUTBOX, IDD_ABOUTBOX}));
+}
+
+// The boot path check on real controls. The test program has no source of disks (the program's
+// entry point sets the running system's): every line says what can't be checked.
+TEST_F(ProgramUnderWine, BootPathCheckFromTheSystemMenu) {
+    driver.OnDialog(IDD_BOOTEDIT_DIALOG, [](HWND dialog) {
+        HMENU menu = ::GetSystemMenu(dialog, FALSE);
+        const int count = ::GetMenuItemCount(menu);
+        ASSERT_GE(count, 4);
+        EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(ID_SYSMENU_CHECK));
+        char text[64] = {};
+        ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "Check &Boot Paths...");
+        ::SendMessageA(dialog, WM_SYSCOMMAND, ID_SYSMENU_CHECK, 0);
+        Click(dialog, IDCANCEL);
+    });
+    driver.OnDialog(IDD_BOOTCHECK, [](HWND check) {
+        char title[64] = {};
+        ::GetWindowTextA(check, title, sizeof title);
+        EXPECT_STREQ(title, "Check Boot Paths");
+        EXPECT_EQ(EntriesOf(check, IDC_CHECK_LINE_LIST),
+                  (std::vector<std::string>{
+                      "1. can't check: multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS",
+                      "2. can't check: multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS",
+                      "3. can't check: C:\\CMDCONS\\BOOTSECT.DAT"}));
+        EXPECT_EQ(SelectionOf(check, IDC_CHECK_LINE_LIST), 0);
+        EXPECT_EQ(TextOf(check, IDC_CHECK_VERDICT),
+                  "\"Microsoft Windows XP Professional\": rdisk(0) can't be checked: no disk was "
+                  "given.");
+        EXPECT_FALSE(IsEnabled(check, IDC_CHECK_REPAIR));
+        EXPECT_FALSE(IsEnabled(check, IDC_CHECK_REBUILD));
+        Click(check, IDCANCEL);
+    });
+    driver.Run();
+    EXPECT_EQ(driver.OpenedDialogs(), (std::vector<UINT>{IDD_BOOTEDIT_DIALOG, IDD_BOOTCHECK}));
 }
 
 TEST_F(ProgramUnderWine, KernelBrowseOpensInTheSystemDirectory) {
