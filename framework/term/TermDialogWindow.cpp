@@ -479,11 +479,18 @@ int TermDialogWindow::AddString(int id, LPCSTR text) {
             std::upper_bound(control->items.begin(), control->items.end(), entry, SortsBefore);
     }
     const int index = static_cast<int>(position - control->items.begin());
+    const bool appended = position == control->items.end();
     control->items.insert(position, entry);
     control->itemData.insert(control->itemData.begin() + index, 0);
     if (control->selection >= index && control->kind == ControlKind::kListBox)
         ++control->selection;
-    RefillList(*control);
+    // Refilling the widget for each entry made a list of n entries cost n squared: an entry
+    // at the end goes straight in; only a sorted list's entry in the middle refills it.
+    if (appended) {
+        AppendToWidget(*control, entry);
+    } else {
+        RefillList(*control);
+    }
     return index;
 }
 
@@ -937,6 +944,21 @@ void TermDialogWindow::RefillList(Control& control) {
         list->clear();
         for (const std::string& item : control.items)
             list->insert(ToWidgetText(item));
+    }
+    --m_programWrites;
+    ShowSelection(control);
+    control.widget->redraw();
+}
+
+void TermDialogWindow::AppendToWidget(Control& control, const std::string& item) {
+    ++m_programWrites;
+    if (control.kind == ControlKind::kComboBox) {
+        auto* combo = static_cast<finalcut::FComboBox*>(control.widget);
+        const finalcut::FString text = combo->getText();
+        combo->insert(ToWidgetText(item));
+        combo->setText(text);
+    } else if (control.kind == ControlKind::kListBox) {
+        static_cast<finalcut::FListBox*>(control.widget)->insert(ToWidgetText(item));
     }
     --m_programWrites;
     ShowSelection(control);

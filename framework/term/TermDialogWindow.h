@@ -117,6 +117,7 @@ private:
     int IndexOf(const finalcut::FWidget* widget) const;
     void Notify(int id, int code);
     void RefillList(Control& control);
+    void AppendToWidget(Control& control, const std::string& item);
     void WriteBuddy(const Control& upDown);
     void ShowSelection(Control& control);
     bool HandleMnemonic(char letter);
