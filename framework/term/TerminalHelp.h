@@ -1,5 +1,5 @@
 // The help text of the Linux program, which its Help button shows in place of the Windows help
-// file.
+// file. It is written at build time from help/tarnwick-help.txt, the source of every help text.
 #pragma once
 
 const char* TerminalHelpTitle();
