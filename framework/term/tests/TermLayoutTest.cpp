@@ -20,6 +20,25 @@ const int kTemplates[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER};
 const TerminalSize kSizes[] = {{80, 25},  {80, 30},  {90, 28}, {100, 30},
                                {110, 36}, {132, 43}, {200, 60}};
 
+// Every terminal size from 80 x 25 to 200 x 60 along its edges and through its middle: each
+// width at a few heights, each height at a few widths.
+std::vector<TerminalSize> SizesFrom80x25To200x60() {
+    std::vector<TerminalSize> sizes;
+    for (int columns = 80; columns <= 200; ++columns) {
+        for (int rows : {25, 32, 43, 60})
+            sizes.push_back({columns, rows});
+    }
+    for (int rows = 25; rows <= 60; ++rows) {
+        for (int columns : {80, 100, 132, 200})
+            sizes.push_back({columns, rows});
+    }
+    return sizes;
+}
+
+bool IsButton(const ControlTemplate& control) {
+    return control.kind == ControlKind::kPushButton || control.kind == ControlKind::kDefPushButton;
+}
+
 bool Intersect(const CellRect& a, const CellRect& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
            b.y < a.y + a.height;
@@ -32,11 +51,13 @@ std::string Describe(const DialogTemplate& dialogTemplate, int index) {
            "\")";
 }
 
+// A control that overlaps the frame or another control hides a part of it: at 100 x 32 the
+// buttons once painted over the frame's right edge.
 TEST(TermLayout, EveryControlFitsWholeAndAlone) {
     for (int id : kTemplates) {
         const DialogTemplate* dialogTemplate = FindDialogTemplate(id);
         ASSERT_NE(dialogTemplate, nullptr);
-        for (const TerminalSize& size : kSizes) {
+        for (const TerminalSize& size : SizesFrom80x25To200x60()) {
             SCOPED_TRACE("terminal " + std::to_string(size.columns) + " x " +
                          std::to_string(size.rows));
             const DialogLayout layout = LayOutDialog(*dialogTemplate, size.columns, size.rows);
@@ -59,9 +80,18 @@ TEST(TermLayout, EveryControlFitsWholeAndAlone) {
                 if (control.kind == ControlKind::kAutoCheckBox) {
                     EXPECT_GE(cell.width, static_cast<int>(caption.size()) + 4);  // "[ ] " and text
                 }
-                if (control.kind == ControlKind::kPushButton ||
-                    control.kind == ControlKind::kDefPushButton) {
+                if (IsButton(control)) {
                     EXPECT_GE(cell.width, static_cast<int>(caption.size()));
+                    // The toolkit paints the column right of a button too.
+                    const CellRect margin{cell.x + cell.width, cell.y, 1, cell.height};
+                    EXPECT_LE(margin.x + margin.width, layout.clientWidth) << "over the frame";
+                    for (int j = 0; j < dialogTemplate->controlCount; ++j) {
+                        if (j != i &&
+                            dialogTemplate->controls[j].kind != ControlKind::kStaticIcon) {
+                            EXPECT_FALSE(Intersect(margin, layout.controls[j]))
+                                << "its right margin overlaps " << Describe(*dialogTemplate, j);
+                        }
+                    }
                 }
                 if (control.kind == ControlKind::kStaticText) {
                     for (const std::string& line : WrapText(layout.captions[i], 1000)) {
