@@ -91,6 +91,11 @@ int main(int argc, char* argv[]) {
             break;
     }
 
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::cerr << "tarnwick: the editor needs a terminal; for scripts use the command line: "
+                     "tarnwick list PATH, tarnwick set PATH LINE --add SWITCH, ... (man tarnwick)\n";
+        return kUsageError;
+    }
     std::string driveFolder = commandLine.driveFolder;
     if (driveFolder.empty()) {
         int exitCode = 0;

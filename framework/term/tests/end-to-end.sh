@@ -420,6 +420,20 @@ command-line)
     [ "$status" = 2 ] || fail "a missing folder should end with status 2, not $status"
     ;;
 
+no-terminal)
+    # Started from a script or a pipe: the program says it needs a terminal and names the
+    # command line, in its own words, and ends with the usage status.
+    prepare 1
+    status=0
+    "$tarnwick" "$drive" </dev/null >"$work/out" 2>"$work/err" || status=$?
+    [ "$status" = 2 ] || fail "without a terminal the status should be 2, not $status"
+    grep -q "^tarnwick: the editor needs a terminal; for scripts use the command line: tarnwick list PATH" \
+        "$work/err" || fail "no message of its own: $(cat "$work/err")"
+    [ ! -s "$work/out" ] || fail "printed to its standard output: $(cat "$work/out")"
+    [ ! -e "$drive/BOOT.TMP" ] || fail "touched the drive"
+    echo 'x' | "$tarnwick" "$drive" >/dev/null 2>&1 && fail "a pipe on standard input was taken"
+    ;;
+
 ntfs)
     # A real NTFS file system (ntfs-3g over FUSE) with a lower-case boot.ini carrying the
     # read-only, hidden, system and archive attributes.
