@@ -159,7 +159,8 @@ std::intptr_t TermBackend::RunModalDialog(CDialog& dialog, UINT templateId) {
         return -1;
     }
     FocusKeeper keeper(Parent());
-    TermDialogWindow window(Parent(), *dialogTemplate, layout, dialog);
+    TermDialogWindow window(Parent(), *dialogTemplate, layout, dialog,
+                            m_iconPicture.pixels ? &m_iconPicture : nullptr);
     m_openDialogs.push_back(&window);
     struct Closed {
         std::vector<finalcut::FWidget*>& open;

@@ -9,6 +9,7 @@
 #include "framework/Dialog.h"
 #include "framework/WindowStyles.h"
 #include "framework/term/TermMouse.h"
+#include "framework/term/TermPictureWidget.h"
 #include "framework/term/TermText.h"
 
 using finalcut::FKey;
@@ -163,8 +164,9 @@ bool SortsBefore(const std::string& a, const std::string& b) {
 }  // namespace
 
 TermDialogWindow::TermDialogWindow(finalcut::FWidget* parent, const DialogTemplate& dialogTemplate,
-                                   const DialogLayout& layout, CDialog& dialog)
-    : FDialog(parent), m_dialog(dialog), m_template(dialogTemplate) {
+                                   const DialogLayout& layout, CDialog& dialog,
+                                   const CellPicture* iconPicture)
+    : FDialog(parent), m_dialog(dialog), m_template(dialogTemplate), m_iconPicture(iconPicture) {
     setText(ToWidgetText(dialogTemplate.title ? dialogTemplate.title : ""));
     setResizeable(false);
     if (!(dialogTemplate.style & WS_SYSMENU))
@@ -302,7 +304,10 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
                 break;
             }
             case ControlKind::kStaticIcon:
-                break;  // no pictures in a terminal
+                // The program's icon as a picture in cells, where it has one.
+                if (m_iconPicture)
+                    widget = new TermPictureWidget(this, *m_iconPicture);
+                break;
         }
         control.widget = widget;
         if (!widget)

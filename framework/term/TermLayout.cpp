@@ -111,7 +111,10 @@ Need NeedOf(const DialogTemplate& dialogTemplate, int index) {
             need.buddy = index - 1;
             break;
         case ControlKind::kStaticIcon:
-            need.placed = false;
+            // The program's icon as a picture in cells, from the top of the icon's place.
+            need.minWidth = kIconColumns;
+            need.naturalTop = (control.y + kUnitsPerRow / 2) / kUnitsPerRow;
+            need.naturalRows = kIconRows;
             break;
         case ControlKind::kStaticText:
             if (IsMultiLineStatic(control)) {

@@ -16,6 +16,7 @@
 #include "framework/term/TerminalHelp.h"
 #include "platform/posix/DosAttributeStores.h"
 #include "platform/posix/PosixPlatform.h"
+#include "res/IconPicture.h"
 
 namespace {
 
@@ -92,8 +93,9 @@ int main(int argc, char* argv[]) {
     }
 
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::cerr << "tarnwick: the editor needs a terminal; for scripts use the command line: "
-                     "tarnwick list PATH, tarnwick set PATH LINE --add SWITCH, ... (man tarnwick)\n";
+        std::cerr
+            << "tarnwick: the editor needs a terminal; for scripts use the command line: "
+               "tarnwick list PATH, tarnwick set PATH LINE --add SWITCH, ... (man tarnwick)\n";
         return kUsageError;
     }
     std::string driveFolder = commandLine.driveFolder;
@@ -136,6 +138,7 @@ int main(int argc, char* argv[]) {
     };
     backend.SetPathMapping(paths);
     backend.SetHelpText(TerminalHelpTitle(), TerminalHelpText());
+    backend.SetIconPicture(ProgramIconPicture());
     SetBackend(&backend);
 
     CWinApp* app = AfxGetApp();

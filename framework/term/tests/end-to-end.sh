@@ -341,6 +341,7 @@ warning)
     expect_screen "Tarn is a development support utility"
     expect_screen "Select Cancel to stop execution."
     expect_screen "[ ] In the future, do not show this warning."
+    expect_screen "██▀▀▀▀██"       # the program's icon, drawn in cells
     key Space                      # tick the box (it has the focus)
     key Enter                      # OK
     wait_for "Boot Line To Modify:"
@@ -371,6 +372,8 @@ help)
     key Up Enter
     wait_for "Tarn Version 1.0"
     expect_screen "About Tarn"
+    # The program's icon in the about box, beside the editor's.
+    [ "$(screen | grep -o "██▀▀▀▀██" | wc -l)" -ge 2 ] || fail "no icon in the about box"
     key Enter                      # the about box's OK
     wait_gone "Tarn Version 1.0"
     escape
