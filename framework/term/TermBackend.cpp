@@ -173,10 +173,9 @@ int TermBackend::ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) {
     using Button = finalcut::FMessageBox::ButtonType;
     const bool withCancel = (type & 0xF) == MB_OKCANCEL;
     FocusKeeper keeper(Parent());
-    // A text wider than the terminal is wrapped, as a message box never is wider than the screen.
     std::string wrapped;
-    const int room = std::max(20, static_cast<int>(m_application.getDesktopWidth()) - 8);
-    for (const std::string& line : WrapText(text ? text : "", room))
+    for (const std::string& line :
+         MessageBoxLines(text ? text : "", static_cast<int>(m_application.getDesktopWidth())))
         wrapped += (wrapped.empty() ? "" : "\n") + line;
     finalcut::FMessageBox box(ToWidgetText(caption ? caption : ""), ToWidgetText(wrapped),
                               Button::Ok, withCancel ? Button::Cancel : Button::Reject,

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "framework/DialogTemplate.h"
+#include "framework/term/TermWrap.h"
 
 // The cells of a static icon's picture (framework/term/CellPicture.h).
 constexpr int kIconColumns = 8;
@@ -52,9 +53,6 @@ struct DialogLayout {
 std::string CaptionWithoutMnemonic(const std::string& caption);
 // The lower-case mnemonic letter of a caption ('\0' when there is none).
 char MnemonicOf(const std::string& caption);
-// Greedy word wrap to the given width; explicit line breaks are kept, words longer than the width
-// are cut.
-std::vector<std::string> WrapText(const std::string& text, int width);
 
 DialogLayout LayOutDialog(const DialogTemplate& dialogTemplate, int terminalColumns,
                           int terminalRows);

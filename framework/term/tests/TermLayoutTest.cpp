@@ -211,4 +211,35 @@ TEST(TermLayout, WrapText) {
         EXPECT_EQ(WrapText(item.text, item.width), item.lines) << item.text;
 }
 
+TEST(TermLayout, MessageBoxesFitTheirText) {
+    const std::string busy =
+        "Tarnwick is already editing BOOT.INI on this drive in another window. Only one Tarnwick "
+        "may edit it at a time: finish in the other window first. Nothing was changed.";
+    struct Case {
+        const char* name;
+        std::string text;
+        int columns;
+        int longestLine;  // the box is as wide as this and its frame
+    };
+    const Case cases[] = {
+        {"a short text keeps its length", "Invalid Hal File.", 200, 17},
+        {"a long text reads in lines of a readable width", busy, 200, kMessageBoxTextWidth},
+        {"a narrow terminal wraps narrower", busy, 50, 42},
+        {"the narrowest terminal still gets whole words", busy, 20, 20},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        const std::vector<std::string> lines = MessageBoxLines(item.text, item.columns);
+        std::size_t longest = 0;
+        std::string joined;
+        for (const std::string& line : lines) {
+            longest = std::max(longest, line.size());
+            joined += (joined.empty() ? "" : " ") + line;
+        }
+        EXPECT_LE(static_cast<int>(longest), item.longestLine);
+        EXPECT_GE(static_cast<int>(longest), item.longestLine - 12);  // not needlessly narrow
+        EXPECT_EQ(joined, item.text);                                 // every word kept, in order
+    }
+}
+
 }  // namespace
