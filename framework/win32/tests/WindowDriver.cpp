@@ -18,8 +18,11 @@ namespace {
 
 constexpr DWORD kPatience = 20000;
 
+// A dialog of that caption, else any top-level window of it (the help system's window).
 HWND FindDialog(const char* caption) {
     HWND window = ::FindWindowA("#32770", caption);
+    if (!window)
+        window = ::FindWindowA(nullptr, caption);
     return window && ::IsWindowVisible(window) ? window : nullptr;
 }
 
