@@ -267,11 +267,20 @@ void TermBackend::ShowHelpPopup(IDialogWindow& owner, const HelpPopup& popup) {
 
 void TermBackend::ShowHelpContextMenu(IDialogWindow& owner, int windowId, LPCSTR topicFile,
                                       const void* idMap) {
-    (void)topicFile;  // no help file here; what the help system would find is no topic at all
-    (void)idMap;
+    (void)topicFile;  // no help file here: the popup topics stand for its topic file
+    // The id map's pairs (control id, topic number) end with a pair of zeros.
+    const char* text = nullptr;
+    const auto* pairs = static_cast<const DWORD*>(idMap);
+    for (int i = 0; pairs && (pairs[i] != 0 || pairs[i + 1] != 0); i += 2) {
+        if (pairs[i] == static_cast<DWORD>(windowId) && m_popupTopics) {
+            text = m_popupTopics(pairs[i + 1]);
+            break;
+        }
+    }
     auto* window = dynamic_cast<TermDialogWindow*>(&owner);
     const CPoint anchor = window ? window->ControlAnchor(windowId) : CPoint{};
-    ShowPopup("No help topic is associated with this item.", anchor.x, anchor.y);
+    // What the help system says for a control without a topic.
+    ShowPopup(text ? text : "No help topic is associated with this item.", anchor.x, anchor.y);
 }
 
 BOOL TermBackend::QuitLegacyHelp(LPCSTR helpFile) {

@@ -9,7 +9,7 @@
 //   back through the path mapping the entry point installs (drive C: is a folder).
 // - Help: the one-line popups appear at the requested position and close with the next key or
 //   click; the help file of the Windows program is replaced by a text shown in a scrollable
-//   window.
+//   window, and its topic file by the popup topics the program sets.
 #pragma once
 
 #include <functional>
@@ -35,6 +35,10 @@ public:
     void SetHelpText(const std::string& title, const std::string& text);
     // The picture that the dialogs' static icon controls show.
     void SetIconPicture(const CellPicture& picture) { m_iconPicture = picture; }
+    // The popup topics that stand for the help file's topic file: the text of a topic number,
+    // or null.
+    using PopupTopics = const char* (*)(unsigned long topic);
+    void SetPopupTopics(PopupTopics topics) { m_popupTopics = topics; }
 
     std::intptr_t RunModalDialog(CDialog& dialog, UINT templateId) override;
     int ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) override;
@@ -58,4 +62,5 @@ private:
     std::string m_helpTitle;
     std::string m_helpText;
     CellPicture m_iconPicture;
+    PopupTopics m_popupTopics = nullptr;
 };

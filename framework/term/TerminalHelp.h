@@ -4,3 +4,6 @@
 
 const char* TerminalHelpTitle();
 const char* TerminalHelpText();
+// The text of a topic of the help file's popup topics (ctrlhlp.txt), numbered by control id; null
+// when there is none.
+const char* TerminalPopupTopic(unsigned long topic);

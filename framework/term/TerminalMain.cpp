@@ -139,6 +139,7 @@ int main(int argc, char* argv[]) {
     backend.SetPathMapping(paths);
     backend.SetHelpText(TerminalHelpTitle(), TerminalHelpText());
     backend.SetIconPicture(ProgramIconPicture());
+    backend.SetPopupTopics(TerminalPopupTopic);
     SetBackend(&backend);
 
     CWinApp* app = AfxGetApp();

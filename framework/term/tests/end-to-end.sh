@@ -294,6 +294,10 @@ mouse)
     wait_for "Enables Kernel Mode Debugging."
     key Space
     wait_gone "Enables Kernel Mode Debugging."
+    click_on "Cancel" 2             # a control without a one-line help: its popup topic
+    wait_for "Closes Tarnwick without changing BOOT.INI."
+    key Space
+    wait_gone "Closes Tarnwick without changing BOOT.INI."
     click_on "Apply"
     sleep 0.3
     click_on "Cancel"
