@@ -957,17 +957,25 @@ void TermDialogWindow::RefillList(Control& control) {
 
 void TermDialogWindow::AppendToWidget(Control& control, const std::string& item) {
     ++m_programWrites;
+    bool shown = true;
     if (control.kind == ControlKind::kComboBox) {
         auto* combo = static_cast<finalcut::FComboBox*>(control.widget);
         const finalcut::FString text = combo->getText();
         combo->insert(ToWidgetText(item));
         combo->setText(text);
+        // A closed combo box shows its edit field only, which an entry doesn't change.
+        const finalcut::FListBox* list = ComboList(combo);
+        shown = list && list->getParentWidget() && list->getParentWidget()->isShown();
     } else if (control.kind == ControlKind::kListBox) {
         static_cast<finalcut::FListBox*>(control.widget)->insert(ToWidgetText(item));
     }
     --m_programWrites;
-    ShowSelection(control);
-    control.widget->redraw();
+    // An entry at the end moves no selection; only the first one gets the widget a current entry
+    // of its own, which the selection then overrides.
+    if (control.items.size() == 1)
+        ShowSelection(control);
+    if (shown)
+        control.widget->redraw();
 }
 
 void TermDialogWindow::ShowSelection(Control& control) {
