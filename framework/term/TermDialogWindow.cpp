@@ -961,13 +961,15 @@ void TermDialogWindow::AppendToWidget(Control& control, const std::string& item)
     if (control.kind == ControlKind::kComboBox) {
         auto* combo = static_cast<finalcut::FComboBox*>(control.widget);
         const finalcut::FString text = combo->getText();
-        combo->insert(ToWidgetText(item));
+        // As an item: the toolkit's insert of a text would copy it through a string stream.
+        combo->insert(finalcut::FListBoxItem{ToWidgetText(item)});
         combo->setText(text);
         // A closed combo box shows its edit field only, which an entry doesn't change.
         const finalcut::FListBox* list = ComboList(combo);
         shown = list && list->getParentWidget() && list->getParentWidget()->isShown();
     } else if (control.kind == ControlKind::kListBox) {
-        static_cast<finalcut::FListBox*>(control.widget)->insert(ToWidgetText(item));
+        static_cast<finalcut::FListBox*>(control.widget)
+            ->insert(finalcut::FListBoxItem{ToWidgetText(item)});
     }
     --m_programWrites;
     // An entry at the end moves no selection; only the first one gets the widget a current entry
