@@ -54,6 +54,20 @@ prepare() {
     fi
 }
 
+# new_session COLUMNS ROWS COMMAND: a fresh session. Killing the last session ends the server, and a
+# client that reaches the server while it ends is told "server exited unexpectedly": wait for the
+# old server to be gone, and try again once if the new one was still caught by it.
+new_session() {
+    tmux_ kill-server 2>/dev/null || true
+    local tries=0
+    while tmux_ has-session 2>/dev/null && [ "$tries" -lt 50 ]; do
+        tries=$((tries + 1))
+        sleep 0.1
+    done
+    tmux_ new-session -d -s e2e -x "$1" -y "$2" "$3" 2>/dev/null ||
+        { sleep 0.5; tmux_ new-session -d -s e2e -x "$1" -y "$2" "$3"; }
+}
+
 # start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size (as the user $run_as,
 # when that is set).
 run_as=""
@@ -61,8 +75,7 @@ start() {
     local folder=${3:-$drive} runner=""
     [ -z "$run_as" ] || runner="setpriv --reuid=$run_as --regid=$run_as --clear-groups"
     rm -f "$work/exit-status"
-    tmux_ kill-session -t e2e 2>/dev/null || true
-    tmux_ new-session -d -s e2e -x "$1" -y "$2" \
+    new_session "$1" "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
          $runner '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
 }
@@ -71,8 +84,7 @@ start() {
 # mounted drives that hold a BOOT.INI.
 start_choosing() {
     rm -f "$work/exit-status"
-    tmux_ kill-session -t e2e 2>/dev/null || true
-    tmux_ new-session -d -s e2e -x "$1" -y "$2" \
+    new_session "$1" "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
          '$tarnwick'; echo \$? >'$work/exit-status'; exec sleep 600"
 }
