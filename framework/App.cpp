@@ -37,6 +37,7 @@ void CWinApp::SetExecutablePath(LPCSTR path) {
         m_strTitle = baseName.c_str();
     m_strProfileName = (baseName + ".INI").c_str();
     m_strHelpPath = (fullPath.substr(0, stemEnd) + ".HLP").c_str();
+    m_strProgramFolder = fullPath.substr(0, nameStart).c_str();
 }
 
 UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue) {

@@ -8,8 +8,10 @@
 class IProfileStore {
 public:
     virtual ~IProfileStore() = default;
-    virtual UINT GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR profileFile) = 0;
-    virtual BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR profileFile) = 0;
+    virtual UINT GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue,
+                               LPCSTR profileFile) = 0;
+    virtual BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value,
+                                    LPCSTR profileFile) = 0;
 };
 
 class CWinApp : public CObject {
@@ -21,7 +23,8 @@ public:
     virtual BOOL InitInstance() { return FALSE; }
 
     // Called by the entry point: the title becomes the file name without folder and extension,
-    // the profile file that title followed by ".INI", the help file the path with ".HLP".
+    // the profile file that title followed by ".INI", the help file the path with ".HLP", the
+    // program folder the path up to its file name.
     void SetExecutablePath(LPCSTR path);
     void SetProfileStore(IProfileStore* store) { m_pProfileStore = store; }
 
@@ -29,9 +32,10 @@ public:
     BOOL WriteProfileInt(LPCSTR section, LPCSTR key, int value);
     HICON LoadIcon(int resourceId);
 
-    CString m_strTitle;        // caption of every message box
-    CString m_strProfileName;  // the profile file's name
-    CString m_strHelpPath;     // the legacy help file: the executable's path with ".HLP"
+    CString m_strTitle;          // caption of every message box
+    CString m_strProfileName;    // the profile file's name
+    CString m_strHelpPath;       // the legacy help file: the executable's path with ".HLP"
+    CString m_strProgramFolder;  // the executable's folder with its final separator, or empty
     CDialog* m_pMainWnd = nullptr;
 
 private:

@@ -1,5 +1,5 @@
 // The one-line help texts of the editor dialog's controls, shown in a popup for F1 and for a
-// right-click, and the names of the help files.
+// right-click, and the names of the help files (beside the program's executable).
 #pragma once
 
 #include "framework/Types.h"
@@ -16,6 +16,10 @@ struct ControlHelpRecord {
 // 27 controls and a closing record with id 0 and an empty text.
 const int kControlHelpRows = 28;
 extern const ControlHelpRecord ControlHelpTable[kControlHelpRows];
+
+// The id map of the help system's context menu: pairs of (control id, topic number in
+// ctrlhlp.txt) ending with a pair of zeros, for the controls without a record.
+extern const DWORD kContextMenuIdMap[];
 
 // The first record whose id is controlId, the closing record included; null when none is.
 const ControlHelpRecord* FindControlHelp(int controlId);

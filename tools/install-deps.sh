@@ -16,6 +16,11 @@ packages=(
     libhivex-dev nlohmann-json3-dev mtools dosfstools fdisk
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
     ntfs-3g
+    # the help texts (written by a Python script), the Windows help file (chmcmd) and its test
+    # (extract_chmLib), the manual page's check (groff)
+    python3 fp-utils libchm-bin groff-base
+    # the .deb (dpkg-shlibdeps finds its dependencies) and its check
+    dpkg-dev
 )
 
 missing=()

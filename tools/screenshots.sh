@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the Windows program: builds the x86-64 tarnwick.exe (preset mingw64), runs it
 # under Wine on a virtual X display with the example drive as drive C:, and saves the warning
-# dialog, the editor dialog and the about box as PNG files in build/screenshots/.
+# dialog, the editor dialog, the help window and the about box as PNG files in
+# build/screenshots/.
 #
 # Wine draws the window frames itself (X11 driver setting Managed=N): no window manager is needed,
 # and message boxes close at once instead of waiting for one.
@@ -81,6 +82,10 @@ wine "$program" >"$out/wine.log" 2>&1 &
 shoot "Tarn Continue Execution Dialog" warning.png
 drive click "Tarn Continue Execution Dialog" 1
 shoot "Tarn" editor.png
+# The Help button opens the help file beside tarnwick.exe (Wine draws no pages: no HTML engine).
+drive click "Tarn" 57670
+shoot "Tarnwick Help" help.png
+drive syscommand "Tarnwick Help" 61536
 drive syscommand "Tarn" 16
 shoot "About Tarn" about.png
 drive click "About Tarn" 1

@@ -159,7 +159,8 @@ std::intptr_t TermBackend::RunModalDialog(CDialog& dialog, UINT templateId) {
         return -1;
     }
     FocusKeeper keeper(Parent());
-    TermDialogWindow window(Parent(), *dialogTemplate, layout, dialog);
+    TermDialogWindow window(Parent(), *dialogTemplate, layout, dialog,
+                            m_iconPicture.pixels ? &m_iconPicture : nullptr);
     m_openDialogs.push_back(&window);
     struct Closed {
         std::vector<finalcut::FWidget*>& open;
@@ -172,10 +173,9 @@ int TermBackend::ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) {
     using Button = finalcut::FMessageBox::ButtonType;
     const bool withCancel = (type & 0xF) == MB_OKCANCEL;
     FocusKeeper keeper(Parent());
-    // A text wider than the terminal is wrapped, as a message box never is wider than the screen.
     std::string wrapped;
-    const int room = std::max(20, static_cast<int>(m_application.getDesktopWidth()) - 8);
-    for (const std::string& line : WrapText(text ? text : "", room))
+    for (const std::string& line :
+         MessageBoxLines(text ? text : "", static_cast<int>(m_application.getDesktopWidth())))
         wrapped += (wrapped.empty() ? "" : "\n") + line;
     finalcut::FMessageBox box(ToWidgetText(caption ? caption : ""), ToWidgetText(wrapped),
                               Button::Ok, withCancel ? Button::Cancel : Button::Reject,
@@ -267,11 +267,20 @@ void TermBackend::ShowHelpPopup(IDialogWindow& owner, const HelpPopup& popup) {
 
 void TermBackend::ShowHelpContextMenu(IDialogWindow& owner, int windowId, LPCSTR topicFile,
                                       const void* idMap) {
-    (void)topicFile;  // no help file here; what the help system would find is no topic at all
-    (void)idMap;
+    (void)topicFile;  // no help file here: the popup topics stand for its topic file
+    // The id map's pairs (control id, topic number) end with a pair of zeros.
+    const char* text = nullptr;
+    const auto* pairs = static_cast<const DWORD*>(idMap);
+    for (int i = 0; pairs && (pairs[i] != 0 || pairs[i + 1] != 0); i += 2) {
+        if (pairs[i] == static_cast<DWORD>(windowId) && m_popupTopics) {
+            text = m_popupTopics(pairs[i + 1]);
+            break;
+        }
+    }
     auto* window = dynamic_cast<TermDialogWindow*>(&owner);
     const CPoint anchor = window ? window->ControlAnchor(windowId) : CPoint{};
-    ShowPopup("No help topic is associated with this item.", anchor.x, anchor.y);
+    // What the help system says for a control without a topic.
+    ShowPopup(text ? text : "No help topic is associated with this item.", anchor.x, anchor.y);
 }
 
 BOOL TermBackend::QuitLegacyHelp(LPCSTR helpFile) {

@@ -3,12 +3,13 @@
 //
 // - Message boxes carry the application title as caption; since the toolkit has no icons, the
 //   meaning of the stop and question icons is written as the box's headline ("Error",
-//   "Question").
+//   "Question"). Their text is wrapped to a readable width, so that a box fits its text.
+// - A dialog's static icon shows the program's icon as a small picture in cells.
 // - The open-file dialog browses the Linux folders; the program's Windows paths go in and come
 //   back through the path mapping the entry point installs (drive C: is a folder).
 // - Help: the one-line popups appear at the requested position and close with the next key or
 //   click; the help file of the Windows program is replaced by a text shown in a scrollable
-//   window.
+//   window, and its topic file by the popup topics the program sets.
 #pragma once
 
 #include <functional>
@@ -18,6 +19,7 @@
 #include <final/final.h>
 
 #include "framework/Backend.h"
+#include "framework/term/CellPicture.h"
 
 class TermBackend : public IBackend {
 public:
@@ -31,6 +33,12 @@ public:
     void SetPathMapping(PathMapping mapping) { m_paths = std::move(mapping); }
     // The text the Help button shows, and the title of its window.
     void SetHelpText(const std::string& title, const std::string& text);
+    // The picture that the dialogs' static icon controls show.
+    void SetIconPicture(const CellPicture& picture) { m_iconPicture = picture; }
+    // The popup topics that stand for the help file's topic file: the text of a topic number,
+    // or null.
+    using PopupTopics = const char* (*)(unsigned long topic);
+    void SetPopupTopics(PopupTopics topics) { m_popupTopics = topics; }
 
     std::intptr_t RunModalDialog(CDialog& dialog, UINT templateId) override;
     int ShowMessageBox(LPCSTR text, LPCSTR caption, UINT type) override;
@@ -53,4 +61,6 @@ private:
     PathMapping m_paths;
     std::string m_helpTitle;
     std::string m_helpText;
+    CellPicture m_iconPicture;
+    PopupTopics m_popupTopics = nullptr;
 };

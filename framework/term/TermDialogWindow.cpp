@@ -9,6 +9,7 @@
 #include "framework/Dialog.h"
 #include "framework/WindowStyles.h"
 #include "framework/term/TermMouse.h"
+#include "framework/term/TermPictureWidget.h"
 #include "framework/term/TermText.h"
 
 using finalcut::FKey;
@@ -163,8 +164,9 @@ bool SortsBefore(const std::string& a, const std::string& b) {
 }  // namespace
 
 TermDialogWindow::TermDialogWindow(finalcut::FWidget* parent, const DialogTemplate& dialogTemplate,
-                                   const DialogLayout& layout, CDialog& dialog)
-    : FDialog(parent), m_dialog(dialog), m_template(dialogTemplate) {
+                                   const DialogLayout& layout, CDialog& dialog,
+                                   const CellPicture* iconPicture)
+    : FDialog(parent), m_dialog(dialog), m_template(dialogTemplate), m_iconPicture(iconPicture) {
     setText(ToWidgetText(dialogTemplate.title ? dialogTemplate.title : ""));
     setResizeable(false);
     if (!(dialogTemplate.style & WS_SYSMENU))
@@ -317,7 +319,10 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
                 break;
             }
             case ControlKind::kStaticIcon:
-                break;  // no pictures in a terminal
+                // The program's icon as a picture in cells, where it has one.
+                if (m_iconPicture)
+                    widget = new TermPictureWidget(this, *m_iconPicture);
+                break;
         }
         control.widget = widget;
         if (!widget)
@@ -514,11 +519,18 @@ int TermDialogWindow::AddString(int id, LPCSTR text) {
             std::upper_bound(control->items.begin(), control->items.end(), entry, SortsBefore);
     }
     const int index = static_cast<int>(position - control->items.begin());
+    const bool appended = position == control->items.end();
     control->items.insert(position, entry);
     control->itemData.insert(control->itemData.begin() + index, 0);
     if (control->selection >= index && control->kind == ControlKind::kListBox)
         ++control->selection;
-    RefillList(*control);
+    // Refilling the widget for each entry made a list of n entries cost n squared: an entry
+    // at the end goes straight in; only a sorted list's entry in the middle refills it.
+    if (appended) {
+        AppendToWidget(*control, entry);
+    } else {
+        RefillList(*control);
+    }
     return index;
 }
 
@@ -998,6 +1010,31 @@ void TermDialogWindow::RefillList(Control& control) {
     --m_programWrites;
     ShowSelection(control);
     control.widget->redraw();
+}
+
+void TermDialogWindow::AppendToWidget(Control& control, const std::string& item) {
+    ++m_programWrites;
+    bool shown = true;
+    if (control.kind == ControlKind::kComboBox) {
+        auto* combo = static_cast<finalcut::FComboBox*>(control.widget);
+        const finalcut::FString text = combo->getText();
+        // As an item: the toolkit's insert of a text would copy it through a string stream.
+        combo->insert(finalcut::FListBoxItem{ToWidgetText(item)});
+        combo->setText(text);
+        // A closed combo box shows its edit field only, which an entry doesn't change.
+        const finalcut::FListBox* list = ComboList(combo);
+        shown = list && list->getParentWidget() && list->getParentWidget()->isShown();
+    } else if (control.kind == ControlKind::kListBox) {
+        static_cast<finalcut::FListBox*>(control.widget)
+            ->insert(finalcut::FListBoxItem{ToWidgetText(item)});
+    }
+    --m_programWrites;
+    // An entry at the end moves no selection; only the first one gets the widget a current entry
+    // of its own, which the selection then overrides.
+    if (control.items.size() == 1)
+        ShowSelection(control);
+    if (shown)
+        control.widget->redraw();
 }
 
 void TermDialogWindow::ShowSelection(Control& control) {

@@ -26,14 +26,17 @@
 
 #include "framework/DialogTemplate.h"
 #include "framework/DialogWindow.h"
+#include "framework/term/CellPicture.h"
 #include "framework/term/TermLayout.h"
 
 class CDialog;
 
 class TermDialogWindow final : public finalcut::FDialog, public IDialogWindow {
 public:
+    // iconPicture: what static icon controls show (none when null).
     TermDialogWindow(finalcut::FWidget* parent, const DialogTemplate& dialogTemplate,
-                     const DialogLayout& layout, CDialog& dialog);
+                     const DialogLayout& layout, CDialog& dialog,
+                     const CellPicture* iconPicture = nullptr);
     ~TermDialogWindow() override;
 
     // Runs the dialog: HandleInitDialog, the modal loop until EndDialog, HandleDestroy.
@@ -123,6 +126,7 @@ private:
     int IndexOf(const finalcut::FWidget* widget) const;
     void Notify(int id, int code);
     void RefillList(Control& control);
+    void AppendToWidget(Control& control, const std::string& item);
     void WriteBuddy(const Control& upDown);
     void ShowSelection(Control& control);
     bool HandleMnemonic(char letter);
@@ -136,6 +140,7 @@ private:
 
     CDialog& m_dialog;
     const DialogTemplate& m_template;
+    const CellPicture* m_iconPicture;
     std::vector<Control> m_controls;
     bool m_applyingLayout = false;
     int m_layoutColumns = 0;  // the terminal size the layout was made for

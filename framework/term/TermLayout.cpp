@@ -16,6 +16,7 @@ constexpr int kComboClosedHeight = 14;
 constexpr int kUpDownWidth = 2;        // "▲▼"
 constexpr int kCheckBoxMarkWidth = 4;  // "[ ] "
 constexpr int kButtonPadding = 2;
+constexpr int kButtonRightMargin = 1;
 constexpr int kMinEditWidth = 6;
 constexpr int kMinComboWidth = 8;  // room for "115200" and the drop-down arrow
 constexpr int kMinListWidth = 10;
@@ -39,9 +40,10 @@ bool IsMultiLineStatic(const ControlTemplate& control) {
 
 // How the cells of one control are chosen: everything about it but its place.
 struct Need {
-    bool placed = true;  // false: takes no cells (icons; up-downs go with their buddy)
+    bool placed = true;  // false: takes no cells (up-downs go with their buddy)
     int minWidth = 0;
-    int naturalTop = 0;  // rows at the template's scale
+    int rightMargin = 0;  // cells right of the control that it paints too (a button's)
+    int naturalTop = 0;   // rows at the template's scale
     int naturalRows = 1;
     int buddy = -1;  // for an up-down: the index of its buddy
 };
@@ -89,6 +91,9 @@ Need NeedOf(const DialogTemplate& dialogTemplate, int index) {
         case ControlKind::kPushButton:
         case ControlKind::kDefPushButton:
             need.minWidth = static_cast<int>(caption.size()) + kButtonPadding;
+            // FINAL CUT clears the column right of a button (where a pressed button's shadow
+            // was): at the dialog's right edge that column would be the frame's.
+            need.rightMargin = kButtonRightMargin;
             break;
         case ControlKind::kEdit:
             need.minWidth = kMinEditWidth;
@@ -106,7 +111,10 @@ Need NeedOf(const DialogTemplate& dialogTemplate, int index) {
             need.buddy = index - 1;
             break;
         case ControlKind::kStaticIcon:
-            need.placed = false;
+            // The program's icon as a picture in cells, from the top of the icon's place.
+            need.minWidth = kIconColumns;
+            need.naturalTop = (control.y + kUnitsPerRow / 2) / kUnitsPerRow;
+            need.naturalRows = kIconRows;
             break;
         case ControlKind::kStaticText:
             if (IsMultiLineStatic(control)) {
@@ -131,7 +139,7 @@ bool ColumnsOverlap(const CellRect& a, const CellRect& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width;
 }
 
-// Columns at scale f; returns the rightmost cell used (exclusive).
+// Columns at scale f; returns the rightmost cell used (exclusive), margins included.
 int PlaceColumns(const DialogTemplate& dialogTemplate, const std::vector<Need>& needs, double scale,
                  std::vector<CellRect>& cells) {
     const int count = dialogTemplate.controlCount;
@@ -151,13 +159,14 @@ int PlaceColumns(const DialogTemplate& dialogTemplate, const std::vector<Need>& 
             for (int other : placed) {
                 if (RowsOverlap(needs[i].naturalTop, needs[i].naturalRows, needs[other].naturalTop,
                                 needs[other].naturalRows)) {
-                    left = std::max(left, cells[other].x + cells[other].width + 1);
+                    left = std::max(left, cells[other].x + cells[other].width +
+                                              std::max(1, needs[other].rightMargin));
                 }
             }
         }
         for (int i : members) {
             cells[i].x = left;
-            right = std::max(right, left + cells[i].width);
+            right = std::max(right, left + cells[i].width + needs[i].rightMargin);
             placed.push_back(i);
         }
     }
@@ -287,12 +296,16 @@ bool TryLayout(const DialogTemplate& dialogTemplate, int availableColumns, int a
         }
     }
     // Fields that reach to the dialog's right margin in the template keep reaching it when the
-    // captions have squeezed the dialog: the boot-line list and the label edit stay full width.
+    // captions have squeezed the dialog: the boot-line list and the label edit stay full width,
+    // ending where the buttons end.
     int templateRight = 0;
+    int contentRight = 0;
     for (int i = 0; i < count; ++i) {
-        if (needs[i].placed)
+        if (needs[i].placed) {
             templateRight = std::max(
                 templateRight, dialogTemplate.controls[i].x + dialogTemplate.controls[i].width);
+            contentRight = std::max(contentRight, cells[i].x + cells[i].width);
+        }
     }
     for (int i = 0; i < count; ++i) {
         const ControlTemplate& control = dialogTemplate.controls[i];
@@ -301,7 +314,7 @@ bool TryLayout(const DialogTemplate& dialogTemplate, int availableColumns, int a
                                control.kind == ControlKind::kListBox;
         if (needs[i].placed && stretches &&
             templateRight - (control.x + control.width) <= kStretchSlack)
-            cells[i].width = std::max(cells[i].width, right - cells[i].x);
+            cells[i].width = std::max(cells[i].width, contentRight - cells[i].x);
     }
     layout.controls = cells;
     layout.scale = scale;
@@ -333,58 +346,6 @@ char MnemonicOf(const std::string& caption) {
         ++i;
     }
     return '\0';
-}
-
-std::vector<std::string> WrapText(const std::string& text, int width) {
-    width = std::max(1, width);
-    std::vector<std::string> lines;
-    auto trimRight = [](std::string& line) {
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-    };
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        // Words are separated by one blank; each further blank is an empty word, so runs of
-        // blanks inside a line are kept.
-        std::vector<std::string> words;
-        std::size_t position = start;
-        for (;;) {
-            const std::size_t blank = std::min(text.find(' ', position), end);
-            words.push_back(text.substr(position, blank - position));
-            if (blank >= end)
-                break;
-            position = blank + 1;
-        }
-        std::string line;
-        bool started = false;
-        auto startLine = [&](std::string word) {
-            while (static_cast<int>(word.size()) > width) {
-                lines.push_back(word.substr(0, width));
-                word.erase(0, width);
-            }
-            line = word;
-            started = true;
-        };
-        for (const std::string& word : words) {
-            if (!started) {
-                startLine(word);
-            } else if (!word.empty() && static_cast<int>(line.size() + 1 + word.size()) > width) {
-                trimRight(line);
-                lines.push_back(line);
-                startLine(word);
-            } else {
-                line += ' ';
-                line += word;
-            }
-        }
-        trimRight(line);
-        lines.push_back(line);
-        if (end >= text.size())
-            break;
-        start = end + 1;
-    }
-    return lines;
 }
 
 DialogLayout LayOutDialog(const DialogTemplate& dialogTemplate, int terminalColumns,

@@ -13,15 +13,21 @@
 //   title bar only.
 // - An up-down control sits at the right end of its buddy edit (the control before it), which
 //   gives up that space, as the up-down's align-right style does on Windows.
+// - A static icon takes the cells of the icon's picture (kIconColumns x kIconRows); a button
+//   keeps the column to its right free, which the toolkit paints.
 // So the editor dialog (413 x 281 units) shows at its natural 4 x 8 scale with its frame on a
-// 110 x 36 terminal, and compressed, without a frame, on an 80 x 25 one. Controls never overlap;
-// a static icon takes no cells (the terminal has no pictures).
+// 110 x 36 terminal, and compressed, without a frame, on an 80 x 25 one. Controls never overlap.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "framework/DialogTemplate.h"
+#include "framework/term/TermWrap.h"
+
+// The cells of a static icon's picture (framework/term/CellPicture.h).
+constexpr int kIconColumns = 8;
+constexpr int kIconRows = 4;
 
 struct CellRect {
     int x = 0;  // 0-based, in the dialog's client area
@@ -47,9 +53,6 @@ struct DialogLayout {
 std::string CaptionWithoutMnemonic(const std::string& caption);
 // The lower-case mnemonic letter of a caption ('\0' when there is none).
 char MnemonicOf(const std::string& caption);
-// Greedy word wrap to the given width; explicit line breaks are kept, words longer than the width
-// are cut.
-std::vector<std::string> WrapText(const std::string& text, int width);
 
 DialogLayout LayOutDialog(const DialogTemplate& dialogTemplate, int terminalColumns,
                           int terminalRows);

@@ -17,6 +17,7 @@
 #include "framework/term/TerminalHelp.h"
 #include "platform/posix/DosAttributeStores.h"
 #include "platform/posix/PosixPlatform.h"
+#include "res/IconPicture.h"
 #include "shell/BootCheckDlg.h"
 
 namespace {
@@ -93,6 +94,12 @@ int main(int argc, char* argv[]) {
             break;
     }
 
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::cerr
+            << "tarnwick: the editor needs a terminal; for scripts use the command line: "
+               "tarnwick list PATH, tarnwick set PATH LINE --add SWITCH, ... (man tarnwick)\n";
+        return kUsageError;
+    }
     std::string driveFolder = commandLine.driveFolder;
     if (driveFolder.empty()) {
         int exitCode = 0;
@@ -135,6 +142,8 @@ int main(int argc, char* argv[]) {
     };
     backend.SetPathMapping(paths);
     backend.SetHelpText(TerminalHelpTitle(), TerminalHelpText());
+    backend.SetIconPicture(ProgramIconPicture());
+    backend.SetPopupTopics(TerminalPopupTopic);
     SetBackend(&backend);
 
     CWinApp* app = AfxGetApp();

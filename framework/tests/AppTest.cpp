@@ -17,15 +17,18 @@ TEST(AppTest, NamesComeFromTheExecutablePath) {
         const char* title;
         const char* profile;
         const char* help;
+        const char* folder;  // where the help file is looked for
     };
     const Case cases[] = {
         {"C:\\Program Files\\Tarn\\TARN.EXE", "TARN", "TARN.INI",
-         "C:\\Program Files\\Tarn\\TARN.HLP"},
-        {"/usr/local/bin/tarnwick", "tarnwick", "tarnwick.INI", "/usr/local/bin/tarnwick.HLP"},
-        {"C:\\my.tools\\tarn", "tarn", "tarn.INI", "C:\\my.tools\\tarn.HLP"},  // dot in a folder
-        {"/opt/x/tarn.v2.exe", "tarn.v2", "tarn.v2.INI", "/opt/x/tarn.v2.HLP"},
-        {"D:/mixed\\Tarn.Exe", "Tarn", "Tarn.INI", "D:/mixed\\Tarn.HLP"},
-        {"tarn.exe", "tarn", "tarn.INI", "tarn.HLP"},
+         "C:\\Program Files\\Tarn\\TARN.HLP", "C:\\Program Files\\Tarn\\"},
+        {"/usr/local/bin/tarnwick", "tarnwick", "tarnwick.INI", "/usr/local/bin/tarnwick.HLP",
+         "/usr/local/bin/"},
+        {"C:\\my.tools\\tarn", "tarn", "tarn.INI", "C:\\my.tools\\tarn.HLP",
+         "C:\\my.tools\\"},  // dot in a folder
+        {"/opt/x/tarn.v2.exe", "tarn.v2", "tarn.v2.INI", "/opt/x/tarn.v2.HLP", "/opt/x/"},
+        {"D:/mixed\\Tarn.Exe", "Tarn", "Tarn.INI", "D:/mixed\\Tarn.HLP", "D:/mixed\\"},
+        {"tarn.exe", "tarn", "tarn.INI", "tarn.HLP", ""},  // no folder: the current one
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -34,6 +37,7 @@ TEST(AppTest, NamesComeFromTheExecutablePath) {
         EXPECT_EQ(app.m_strTitle, c.title);
         EXPECT_EQ(app.m_strProfileName, c.profile);
         EXPECT_EQ(app.m_strHelpPath, c.help);
+        EXPECT_EQ(app.m_strProgramFolder, c.folder);
     }
 }
 

@@ -70,13 +70,20 @@ TEST_P(ContextHelpTest, ShowsTheControlsTextWhereTheRequestSays) {
                       20);
         } else {
             EXPECT_EQ(call.kind, TestBackend::HelpCall::Kind::kContextMenu);
-            EXPECT_EQ(call.file, "vexalhelp.chm::/ctrlhlp.txt");
+            // The topic file inside the help file beside the program, not in the current folder.
+            EXPECT_EQ(call.file, "C:\\TOOLS\\vexalhelp.chm::/ctrlhlp.txt");
             EXPECT_EQ(call.windowId, testCase.windowId);
-            // An empty id map: a pair of zeros.
+            // The id map gives the clicked control its topic, and ends with a pair of zeros.
             const DWORD* idMap = static_cast<const DWORD*>(call.idMap);
             ASSERT_NE(idMap, nullptr);
-            EXPECT_EQ(idMap[0], 0u);
-            EXPECT_EQ(idMap[1], 0u);
+            DWORD topic = 0;
+            int pairs = 0;
+            for (; idMap[2 * pairs] != 0 || idMap[2 * pairs + 1] != 0; ++pairs) {
+                ASSERT_LT(pairs, 100) << "no closing pair";
+                if (idMap[2 * pairs] == static_cast<DWORD>(testCase.windowId))
+                    topic = idMap[2 * pairs + 1];
+            }
+            EXPECT_EQ(topic, static_cast<DWORD>(testCase.windowId));
         }
     }
     EXPECT_EQ(harness.backend.Problems(), "");
@@ -163,7 +170,8 @@ TEST(ContextHelp, HelpButtonOpensTheHelpFileWithoutAnOwner) {
     });
     ASSERT_EQ(harness.backend.HelpCalls().size(), 1u);
     EXPECT_EQ(harness.backend.HelpCalls()[0].kind, TestBackend::HelpCall::Kind::kTopic);
-    EXPECT_EQ(harness.backend.HelpCalls()[0].file, "vexalhelp.chm");
+    // Beside the program, whatever the current directory: the browse buttons change it.
+    EXPECT_EQ(harness.backend.HelpCalls()[0].file, "C:\\TOOLS\\vexalhelp.chm");
     EXPECT_EQ(harness.backend.Problems(), "");
 }
 

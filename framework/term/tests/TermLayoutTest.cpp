@@ -1,5 +1,6 @@
 // The terminal layout of the program's dialog templates: every control of every template fits the
-// terminal without overlapping another, its caption whole, at the sizes users run terminals at.
+// terminal without overlapping another, its caption or picture whole, at the sizes users run
+// terminals at.
 #include "framework/term/TermLayout.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,25 @@ const int kTemplates[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER};
 const TerminalSize kSizes[] = {{80, 25},  {80, 30},  {90, 28}, {100, 30},
                                {110, 36}, {132, 43}, {200, 60}};
 
+// Every terminal size from 80 x 25 to 200 x 60 along its edges and through its middle: each
+// width at a few heights, each height at a few widths.
+std::vector<TerminalSize> SizesFrom80x25To200x60() {
+    std::vector<TerminalSize> sizes;
+    for (int columns = 80; columns <= 200; ++columns) {
+        for (int rows : {25, 32, 43, 60})
+            sizes.push_back({columns, rows});
+    }
+    for (int rows = 25; rows <= 60; ++rows) {
+        for (int columns : {80, 100, 132, 200})
+            sizes.push_back({columns, rows});
+    }
+    return sizes;
+}
+
+bool IsButton(const ControlTemplate& control) {
+    return control.kind == ControlKind::kPushButton || control.kind == ControlKind::kDefPushButton;
+}
+
 bool Intersect(const CellRect& a, const CellRect& b) {
     return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
            b.y < a.y + a.height;
@@ -32,11 +52,13 @@ std::string Describe(const DialogTemplate& dialogTemplate, int index) {
            "\")";
 }
 
+// A control that overlaps the frame or another control hides a part of it: at 100 x 32 the
+// buttons once painted over the frame's right edge.
 TEST(TermLayout, EveryControlFitsWholeAndAlone) {
     for (int id : kTemplates) {
         const DialogTemplate* dialogTemplate = FindDialogTemplate(id);
         ASSERT_NE(dialogTemplate, nullptr);
-        for (const TerminalSize& size : kSizes) {
+        for (const TerminalSize& size : SizesFrom80x25To200x60()) {
             SCOPED_TRACE("terminal " + std::to_string(size.columns) + " x " +
                          std::to_string(size.rows));
             const DialogLayout layout = LayOutDialog(*dialogTemplate, size.columns, size.rows);
@@ -47,8 +69,6 @@ TEST(TermLayout, EveryControlFitsWholeAndAlone) {
             for (int i = 0; i < dialogTemplate->controlCount; ++i) {
                 const ControlTemplate& control = dialogTemplate->controls[i];
                 const CellRect& cell = layout.controls[i];
-                if (control.kind == ControlKind::kStaticIcon)
-                    continue;  // takes no cells
                 SCOPED_TRACE(Describe(*dialogTemplate, i));
                 EXPECT_GE(cell.x, 0);
                 EXPECT_GE(cell.y, 0);
@@ -59,9 +79,17 @@ TEST(TermLayout, EveryControlFitsWholeAndAlone) {
                 if (control.kind == ControlKind::kAutoCheckBox) {
                     EXPECT_GE(cell.width, static_cast<int>(caption.size()) + 4);  // "[ ] " and text
                 }
-                if (control.kind == ControlKind::kPushButton ||
-                    control.kind == ControlKind::kDefPushButton) {
+                if (IsButton(control)) {
                     EXPECT_GE(cell.width, static_cast<int>(caption.size()));
+                    // The toolkit paints the column right of a button too.
+                    const CellRect margin{cell.x + cell.width, cell.y, 1, cell.height};
+                    EXPECT_LE(margin.x + margin.width, layout.clientWidth) << "over the frame";
+                    for (int j = 0; j < dialogTemplate->controlCount; ++j) {
+                        if (j != i) {
+                            EXPECT_FALSE(Intersect(margin, layout.controls[j]))
+                                << "its right margin overlaps " << Describe(*dialogTemplate, j);
+                        }
+                    }
                 }
                 if (control.kind == ControlKind::kStaticText) {
                     for (const std::string& line : WrapText(layout.captions[i], 1000)) {
@@ -70,9 +98,12 @@ TEST(TermLayout, EveryControlFitsWholeAndAlone) {
                     EXPECT_GE(cell.height,
                               static_cast<int>(WrapText(layout.captions[i], 1000).size()));
                 }
+                if (control.kind == ControlKind::kStaticIcon) {
+                    // The whole picture of the icon.
+                    EXPECT_GE(cell.width, kIconColumns);
+                    EXPECT_GE(cell.height, kIconRows);
+                }
                 for (int j = 0; j < i; ++j) {
-                    if (dialogTemplate->controls[j].kind == ControlKind::kStaticIcon)
-                        continue;
                     EXPECT_FALSE(Intersect(cell, layout.controls[j]))
                         << "overlaps " << Describe(*dialogTemplate, j);
                 }
@@ -178,6 +209,37 @@ TEST(TermLayout, WrapText) {
     };
     for (const Case& item : cases)
         EXPECT_EQ(WrapText(item.text, item.width), item.lines) << item.text;
+}
+
+TEST(TermLayout, MessageBoxesFitTheirText) {
+    const std::string busy =
+        "Tarnwick is already editing BOOT.INI on this drive in another window. Only one Tarnwick "
+        "may edit it at a time: finish in the other window first. Nothing was changed.";
+    struct Case {
+        const char* name;
+        std::string text;
+        int columns;
+        int longestLine;  // the box is as wide as this and its frame
+    };
+    const Case cases[] = {
+        {"a short text keeps its length", "Invalid Hal File.", 200, 17},
+        {"a long text reads in lines of a readable width", busy, 200, kMessageBoxTextWidth},
+        {"a narrow terminal wraps narrower", busy, 50, 42},
+        {"the narrowest terminal still gets whole words", busy, 20, 20},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        const std::vector<std::string> lines = MessageBoxLines(item.text, item.columns);
+        std::size_t longest = 0;
+        std::string joined;
+        for (const std::string& line : lines) {
+            longest = std::max(longest, line.size());
+            joined += (joined.empty() ? "" : " ") + line;
+        }
+        EXPECT_LE(static_cast<int>(longest), item.longestLine);
+        EXPECT_GE(static_cast<int>(longest), item.longestLine - 12);  // not needlessly narrow
+        EXPECT_EQ(joined, item.text);                                 // every word kept, in order
+    }
 }
 
 }  // namespace

@@ -54,6 +54,20 @@ prepare() {
     fi
 }
 
+# new_session COLUMNS ROWS COMMAND: a fresh session. Killing the last session ends the server, and a
+# client that reaches the server while it ends is told "server exited unexpectedly": wait for the
+# old server to be gone, and try again once if the new one was still caught by it.
+new_session() {
+    tmux_ kill-server 2>/dev/null || true
+    local tries=0
+    while tmux_ has-session 2>/dev/null && [ "$tries" -lt 50 ]; do
+        tries=$((tries + 1))
+        sleep 0.1
+    done
+    tmux_ new-session -d -s e2e -x "$1" -y "$2" "$3" 2>/dev/null ||
+        { sleep 0.5; tmux_ new-session -d -s e2e -x "$1" -y "$2" "$3"; }
+}
+
 # start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size (as the user $run_as,
 # when that is set).
 run_as=""
@@ -61,8 +75,7 @@ start() {
     local folder=${3:-$drive} runner=""
     [ -z "$run_as" ] || runner="setpriv --reuid=$run_as --regid=$run_as --clear-groups"
     rm -f "$work/exit-status"
-    tmux_ kill-session -t e2e 2>/dev/null || true
-    tmux_ new-session -d -s e2e -x "$1" -y "$2" \
+    new_session "$1" "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
          $runner '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
 }
@@ -71,8 +84,7 @@ start() {
 # mounted drives that hold a BOOT.INI.
 start_choosing() {
     rm -f "$work/exit-status"
-    tmux_ kill-session -t e2e 2>/dev/null || true
-    tmux_ new-session -d -s e2e -x "$1" -y "$2" \
+    new_session "$1" "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
          '$tarnwick'; echo \$? >'$work/exit-status'; exec sleep 600"
 }
@@ -298,6 +310,10 @@ mouse)
     wait_for "Enables Kernel Mode Debugging."
     key Space
     wait_gone "Enables Kernel Mode Debugging."
+    click_on "Cancel" 2             # a control without a one-line help: its popup topic
+    wait_for "Closes Tarnwick without changing BOOT.INI."
+    key Space
+    wait_gone "Closes Tarnwick without changing BOOT.INI."
     click_on "Apply"
     sleep 0.3
     click_on "Cancel"
@@ -345,6 +361,7 @@ warning)
     expect_screen "Tarn is a development support utility"
     expect_screen "Select Cancel to stop execution."
     expect_screen "[ ] In the future, do not show this warning."
+    expect_screen "██▀▀▀▀██"       # the program's icon, drawn in cells
     key Space                      # tick the box (it has the focus)
     key Enter                      # OK
     wait_for "Boot Line To Modify:"
@@ -375,6 +392,8 @@ help)
     key Up Up Up Enter
     wait_for "Tarn Version 1.0"
     expect_screen "About Tarn"
+    # The program's icon in the about box, beside the editor's.
+    [ "$(screen | grep -o "██▀▀▀▀██" | wc -l)" -ge 2 ] || fail "no icon in the about box"
     key Enter                      # the about box's OK
     wait_gone "Tarn Version 1.0"
     escape
@@ -487,6 +506,20 @@ command-line)
     status=0
     "$tarnwick" "$work/no-such-folder" >/dev/null 2>&1 || status=$?
     [ "$status" = 2 ] || fail "a missing folder should end with status 2, not $status"
+    ;;
+
+no-terminal)
+    # Started from a script or a pipe: the program says it needs a terminal and names the
+    # command line, in its own words, and ends with the usage status.
+    prepare 1
+    status=0
+    "$tarnwick" "$drive" </dev/null >"$work/out" 2>"$work/err" || status=$?
+    [ "$status" = 2 ] || fail "without a terminal the status should be 2, not $status"
+    grep -q "^tarnwick: the editor needs a terminal; for scripts use the command line: tarnwick list PATH" \
+        "$work/err" || fail "no message of its own: $(cat "$work/err")"
+    [ ! -s "$work/out" ] || fail "printed to its standard output: $(cat "$work/out")"
+    [ ! -e "$drive/BOOT.TMP" ] || fail "touched the drive"
+    echo 'x' | "$tarnwick" "$drive" >/dev/null 2>&1 && fail "a pipe on standard input was taken"
     ;;
 
 ntfs)

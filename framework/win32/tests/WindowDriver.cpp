@@ -21,8 +21,12 @@ namespace {
 
 constexpr DWORD kPatience = 20000;
 
+// A dialog of that caption, else any top-level window of it (the help system's window).
 HWND FindDialog(const char* caption) {
-    return FindDialogByTitle(caption);
+    HWND window = FindDialogByTitle(caption);
+    if (!window)
+        window = ::FindWindowA(nullptr, caption);
+    return window && ::IsWindowVisible(window) ? window : nullptr;
 }
 
 int Wait(const char* caption) {
