@@ -31,13 +31,16 @@ const char kRestoreFailed[] =
 
 }  // namespace
 
-BOOL IsSectionHeader(const CString& line) {
+BOOL IsHeaderLine(const CString& line, LPCSTR header) {
     std::string text = line.str();
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.pop_back();
     // The whole line counts: one with a zero byte in it is not the header.
-    return text.size() == sizeof kSectionHeader - 1 &&
-           CString(text).CompareNoCase(kSectionHeader) == 0;
+    return text.size() == std::string(header).size() && CString(text).CompareNoCase(header) == 0;
+}
+
+BOOL IsSectionHeader(const CString& line) {
+    return IsHeaderLine(line, kSectionHeader);
 }
 
 std::vector<BootLineEntry> FindBootLines(const CStringArray& lines) {

@@ -19,8 +19,10 @@ extern const char kLockPath[];
 // The title line of the section that holds the boot lines.
 extern const char kSectionHeader[];
 
-// Whether a line opens the boot-line section: the header in any letter case, optionally followed
-// by blanks (spaces or tabs), which real files often carry. A leading blank makes it another line.
+// Whether a line is the title line header ("[name]"): in any letter case, optionally followed by
+// blanks (spaces or tabs), which real files often carry. A leading blank makes it another line.
+BOOL IsHeaderLine(const CString& line, LPCSTR header);
+// Whether a line opens the boot-line section.
 BOOL IsSectionHeader(const CString& line);
 
 // One line of the section that parses as a boot line.
