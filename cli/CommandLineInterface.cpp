@@ -93,6 +93,13 @@ int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request,
                               "Write even when another program changed BOOT.INI meanwhile");
         }
     }
+    if (arguments.size() > 1 && arguments[1].rfind("-", 0) != 0 && !IsSubcommand(arguments[1])) {
+        err << program << ": unknown command '" << arguments[1] << "'. The commands are:";
+        for (const auto& subcommand : kSubcommands)
+            err << " " << subcommand.name;
+        err << ".\nRun with --help for more information.\n";
+        return kExitUsage;
+    }
     std::vector<const char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());
