@@ -221,7 +221,7 @@ int Read(const CliRequest& request, std::ostream& out, std::ostream& err) {
     const CStringArray lines = LinesOfFile(bytes);
     if (request.command == CliRequest::Command::kList) {
         if (request.json) {
-            out << ListJson(request.path, lines).dump(2) << "\n";
+            out << JsonText(ListJson(request.path, lines)) << "\n";
         } else {
             PrintList(out, lines);
         }
@@ -231,7 +231,7 @@ int Read(const CliRequest& request, std::ostream& out, std::ostream& err) {
     if (!FindLine(request, lines, line, err))
         return kExitRefused;
     if (request.json) {
-        out << LineJson(line, lines).dump(2) << "\n";
+        out << JsonText(LineJson(line, lines)) << "\n";
     } else {
         PrintLine(out, line, lines);
     }

@@ -66,6 +66,10 @@ nlohmann::ordered_json ListJson(const std::string& path, const CStringArray& lin
     return json;
 }
 
+std::string JsonText(const nlohmann::ordered_json& json) {
+    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 void PrintList(std::ostream& out, const CStringArray& lines) {
     for (const NumberedLine& line : NumberedLines(lines)) {
         out << (line.isDefault ? "* " : "  ") << line.number << "  "

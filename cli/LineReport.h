@@ -22,6 +22,10 @@ nlohmann::ordered_json LineJson(const NumberedLine& line, const CStringArray& li
 // The whole file's boot lines, with the loader's timeout (null when it has none).
 nlohmann::ordered_json ListJson(const std::string& path, const CStringArray& lines);
 
+// The JSON as text, indented. BOOT.INI is written in a Windows code page, not always UTF-8: a
+// byte that is not part of UTF-8 becomes U+FFFD in the JSON (the text output keeps every byte).
+std::string JsonText(const nlohmann::ordered_json& json);
+
 void PrintList(std::ostream& out, const CStringArray& lines);
 void PrintLine(std::ostream& out, const NumberedLine& line, const CStringArray& lines);
 

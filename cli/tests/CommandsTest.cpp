@@ -396,3 +396,20 @@ TEST_F(Drive, EverySubcommandHasItsHelp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Drive, JsonOfBytesThatAreNotUtf8) {
+    // A label written in a Windows code page, and a zero byte.
+    WriteHostFile(
+        m_drive / "BOOT.INI",
+        std::string("[operating systems]\r\nmulti(0)=\"Professionnel \xE9\" /a\0b\r\n", 54));
+    const CliOutcome outcome = Run({"show", "DRIVE", "1", "--json"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const nlohmann::json json = nlohmann::json::parse(outcome.out);
+    EXPECT_EQ(json.at("label"), "Professionnel \xEF\xBF\xBD");
+    // The text is the line as in the file, its zero byte too.
+    EXPECT_EQ(json.at("text"), std::string("multi(0)=\"Professionnel \xEF\xBF\xBD\" /a\0b", 33));
+}
+
+}  // namespace
