@@ -41,6 +41,7 @@ bool IsSubcommand(const std::string& word) {
 int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request, std::ostream& out,
                  std::ostream& err) {
     const std::string program = arguments.empty() ? "tarnwick" : arguments.front();
+    request.program = program;
     CLI::App app(
         "Edit the boot lines of BOOT.INI (Windows NT, 2000, XP, Server 2003) from scripts.\n"
         "Writing commands lock the drive, keep the previous BOOT.INI as BOOT.BAK and\n"
@@ -127,7 +128,7 @@ int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
     std::string error;
     std::unique_ptr<IPlatform> drive = openDrive(request.path, error);
     if (!drive) {
-        err << "tarnwick: " << error << "\n";
+        err << request.program << ": " << error << "\n";
         return kExitFileFailure;
     }
     IPlatform& previous = Platform();

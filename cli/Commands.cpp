@@ -15,6 +15,9 @@ namespace {
 
 const char kNothingChanged[] = " Nothing was changed.";
 
+// The name that every message begins with, set for the time of one command.
+std::string g_program = "tarnwick";
+
 // The commit's questions answered by the options, its failures told on the error stream.
 class CommandLineDecisions : public ICommitDecisions {
 public:
@@ -24,13 +27,13 @@ public:
     BOOL CommitOverChange(const std::string&, BOOL removed) override {
         if (m_force || (removed && m_writeMissingBootIni))
             return TRUE;
-        m_err << "tarnwick: BOOT.INI was " << (removed ? "removed" : "changed")
+        m_err << g_program << ": BOOT.INI was " << (removed ? "removed" : "changed")
               << " by another program while this command ran, so it was not written. Run the "
                  "command again, or add --force to write over the other program's change.\n";
         return FALSE;
     }
     void ReportFailure(const std::string& message) override {
-        m_err << "tarnwick: " << message << "\n";
+        m_err << g_program << ": " << message << "\n";
     }
 
 private:
@@ -40,7 +43,7 @@ private:
 };
 
 int Fail(std::ostream& err, int status, const std::string& message) {
-    err << "tarnwick: " << message << "\n";
+    err << g_program << ": " << message << "\n";
     return status;
 }
 
@@ -302,6 +305,7 @@ int Write(const CliRequest& request, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int RunCommand(const CliRequest& request, std::ostream& out, std::ostream& err) {
+    g_program = request.program;
     switch (request.command) {
         case CliRequest::Command::kList:
         case CliRequest::Command::kShow:

@@ -17,9 +17,10 @@ const int kExitFileFailure = 3;  // a file or the lock failed; nothing lost
 struct CliRequest {
     enum class Command { kList, kShow, kSet, kCopy, kDelete, kDefault, kTimeout, kRestore };
     Command command = Command::kList;
-    std::string path;  // as the user named the drive, for messages
-    int line = 0;      // from 1, as listed
-    int seconds = 0;   // timeout
+    std::string program = "tarnwick";  // the name messages begin with
+    std::string path;                  // as the user named the drive, for messages
+    int line = 0;                      // from 1, as listed
+    int seconds = 0;                   // timeout
     std::vector<std::string> added;
     std::vector<std::string> removed;
     std::optional<std::string> label;

@@ -28,14 +28,14 @@ namespace {
 }
 
 const char* const kFiles[] = {
-    "[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-    "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
-    "Professional\" /noexecute=optin /fastdetect\r\nmulti(0)disk(0)rdisk(0)partition(2)\\WINNT="
-    "\"Windows 2000\" /debugport=com1 /baudrate=9600 /pae /nolowmem\r\nC:\\CMDCONS\\BOOTSECT.DAT="
-    "\"Microsoft Windows Recovery Console\" /cmdcons\r\n",
+    ("[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+     "[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP "
+     "Professional\" /noexecute=optin /fastdetect\r\nmulti(0)disk(0)rdisk(0)partition(2)\\WINNT="
+     "\"Windows 2000\" /debugport=com1 /baudrate=9600 /pae /nolowmem\r\nC:\\CMDCONS\\BOOTSECT.DAT="
+     "\"Microsoft Windows Recovery Console\" /cmdcons\r\n"),
     "[operating systems]\nmulti(0)=\"only\" /sos\nnot a boot line\n",
-    "[boot loader]\ndefault=multi(0)\n[operating systems]\nmulti(0)= /debugport=1394 "
-    "/channel=3\nmulti(0)=\"same path\"\n[other]\nmulti(9)=\"outside\"",
+    ("[boot loader]\ndefault=multi(0)\n[operating systems]\nmulti(0)= /debugport=1394 "
+     "/channel=3\nmulti(0)=\"same path\"\n[other]\nmulti(9)=\"outside\""),
     "no section at all\r\n",
 };
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/CommandLineInterface.h"
+#include "cli/tests/CliRun.h"
 #include "editor/tests/ProgramHarness.h"
 
 namespace {
@@ -45,16 +46,18 @@ std::string WrittenByTheCommandLine(const std::string& bootIni,
     return bytes;
 }
 
-const char kBootIni[] =
-    "[boot loader]\r\n"
-    "timeout=30\r\n"
-    "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
-    "[operating systems]\r\n"
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
-    "/noexecute=optin /fastdetect\r\n"
-    "multi(0)disk(0)rdisk(0)partition(2)\\WINNT=\"Windows 2000\" /fastdetect /pae /nolowmem "
-    "/NoExecute=AlwaysOff\r\n"
-    "C:\\=\"Previous Operating System on C:\"\n";
+// The machine's BOOT.INI with PAE and NoLowMem on line 2, an unknown switch, and a last line
+// ending in a line feed alone.
+std::string MachineWithPae() {
+    std::string bytes = kMachineBootIni;
+    const std::string line2 = "\\WINNT=\"Windows 2000\" /fastdetect\r\n";
+    bytes.replace(bytes.find(line2), line2.size(),
+                  "\\WINNT=\"Windows 2000\" /fastdetect /pae /nolowmem /NoExecute=AlwaysOff\r\n");
+    bytes.erase(bytes.size() - 2, 1);
+    return bytes;
+}
+
+const std::string kBootIni = MachineWithPae();
 
 TEST(SameAsTheDialog, KernelDebuggingOnCom2) {
     const std::string dialog = CommittedByTheDialog(kBootIni, [](TestDialogWindow& window) {

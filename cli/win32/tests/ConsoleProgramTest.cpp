@@ -17,16 +17,6 @@ const char kFolderDrive[] = "C:\\tarnwick-cli-drive";
 const char kOutFile[] = "C:\\tarnwick-cli-out.txt";
 const char kErrFile[] = "C:\\tarnwick-cli-err.txt";
 
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
 struct Outcome {
     DWORD status;
     std::string out;

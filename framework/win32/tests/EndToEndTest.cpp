@@ -14,18 +14,6 @@ namespace {
 
 constexpr DWORD kPatience = 20000;  // milliseconds for a window to appear or the program to end
 
-// The build gives the executable's path as the build machine sees it; Wine shows that file
-// system as drive Z:.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
 HWND WaitForWindow(const char* caption) {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < kPatience) {
