@@ -152,6 +152,7 @@ BOOL CBootEditDlg::OnInitDialog() {
     } else {
         PresentNoLine();
     }
+    WarnIfNoDefaultLine();
     return TRUE;
 }
 

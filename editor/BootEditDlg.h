@@ -4,7 +4,9 @@
 //   editor/ - construction, data exchange, opening, presenting and taking back a line, the option
 //             interlocks, the line edits (Copy Line, Delete Line, Apply) and closing;
 //   store/  - reading the staging file and its "[operating systems]" section, rewriting it;
-//   shell/  - file browse, context help, the about entry of the system menu, icon and painting.
+//   shell/  - file browse, context help, the about entry of the system menu, icon and painting;
+//   bootmenu/ - the Boot Menu dialog and the default line (the title, the warning at opening,
+//             the question before the default line is deleted).
 #pragma once
 
 #include <cstdint>
@@ -139,6 +141,16 @@ public:
     void OnSystemCommand(UINT nID, std::intptr_t lParam);
     void OnPaintDialog();
     HICON OnDragIconQuery();
+
+    // The Boot Menu (bootmenu/EditorBootMenu.cpp). OnBootMenu runs the dialog and takes its
+    // changes into the staging file as an Apply does. ShowDefaultLine puts the line the loader
+    // starts by default into the title; WarnIfNoDefaultLine tells when default= names none.
+    // ChooseNewDefault asks, before the default line is deleted, which line becomes the default,
+    // and sets it in linesAfter; FALSE when the user keeps the line.
+    void OnBootMenu();
+    void ShowDefaultLine();
+    void WarnIfNoDefaultLine();
+    BOOL ChooseNewDefault(CStringArray& linesAfter);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

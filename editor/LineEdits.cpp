@@ -6,6 +6,7 @@
 #include "editor/BootEditDlg.h"
 #include "framework/App.h"
 #include "store/BootIniDocument.h"
+#include "store/BootLoaderSection.h"
 
 namespace {
 
@@ -42,11 +43,16 @@ void CBootEditDlg::OnDeleteLine() {
     if (!GetSelectedLine(position, lineIndex))
         return;
     const CStringArray linesBefore = m_arrLines;
+    CStringArray linesAfter = m_arrLines;
     std::string refusal;
-    if (!BootIniDocument(m_arrLines).DeleteBootLine(lineIndex, refusal)) {
+    if (!BootIniDocument(linesAfter).DeleteBootLine(lineIndex, refusal)) {
         ShowError(refusal);
         return;
     }
+    // The loader would no longer find its default line: the user names the next one.
+    if (IsLastLineOfDefault(m_arrLines, lineIndex) && !ChooseNewDefault(linesAfter))
+        return;
+    m_arrLines = linesAfter;
     if (!RewriteStagingFile(linesBefore)) {
         PresentListEntry(position);
         MarkUnchanged();

@@ -134,6 +134,24 @@ void CListBox::GetText(int index, CString& text) const {
     text = Window().GetItemText(m_nID, index);
 }
 
+int CListBox::SetItemData(int index, std::intptr_t data) {
+    Window().SetItemData(m_nID, index, data);
+    return 0;
+}
+
+std::intptr_t CListBox::GetItemData(int index) const {
+    return Window().GetItemData(m_nID, index);
+}
+
+int CListBox::GetCurSel() const {
+    return Window().GetCurSel(m_nID);
+}
+
+int CListBox::SetCurSel(int index) {
+    Window().SetCurSel(m_nID, index);
+    return (index >= 0 && index < GetCount()) ? index : kListError;
+}
+
 void CSpinButtonCtrl::SetRange(int lowest, int highest) {
     Window().SetSpinRange(m_nID, lowest, highest);
 }

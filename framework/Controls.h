@@ -62,6 +62,10 @@ public:
     void ResetContent();
     int GetCount() const;
     void GetText(int index, CString& text) const;
+    int SetItemData(int index, std::intptr_t data);
+    std::intptr_t GetItemData(int index) const;
+    int GetCurSel() const;
+    int SetCurSel(int index);  // -1 clears the selection
 };
 
 class CSpinButtonCtrl : public CWnd {

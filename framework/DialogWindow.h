@@ -20,7 +20,8 @@ class IDialogWindow {
 public:
     virtual ~IDialogWindow() = default;
 
-    // Text of a control: edit text, caption, or the edit field of a combo box.
+    // Text of a control: edit text, caption, or the edit field of a combo box; id 0 is the
+    // dialog's own title.
     virtual CString GetText(int id) const = 0;
     virtual void SetText(int id, LPCSTR text) = 0;
 
@@ -51,6 +52,9 @@ public:
     virtual BOOL HasSystemMenu() const = 0;
     virtual void AppendSystemMenuSeparator() = 0;
     virtual void AppendSystemMenuItem(UINT commandId, LPCSTR text) = 0;
+    // The function key virtualKey (VK_F2 ... VK_F12), pressed without Shift, Ctrl or Alt while the
+    // dialog is active, sends it the system command commandId, as its system-menu item does.
+    virtual void SetCommandKey(UINT virtualKey, UINT commandId) = 0;
     virtual void SetIcon(HICON icon, BOOL big) = 0;
     // The system's own handling of a system command (move, size, minimise, close, ...).
     virtual void DefaultSysCommand(UINT commandId, std::intptr_t parameter) = 0;

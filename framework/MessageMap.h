@@ -103,6 +103,9 @@ protected:                    \
 #define ON_CBN_SELCHANGE(id, handler) \
     message_map::Command<ThisClass>(id, CBN_SELCHANGE, &ThisClass::handler),
 // void handler()
+#define ON_LBN_SELCHANGE(id, handler) \
+    message_map::Command<ThisClass>(id, LBN_SELCHANGE, &ThisClass::handler),
+// void handler()
 #define ON_EN_UPDATE(id, handler) message_map::Command<ThisClass>(id, EN_UPDATE, &ThisClass::handler),
 // void handler(): a command such as a button's click or a menu command
 #define ON_COMMAND(id, handler) message_map::Command<ThisClass>(id, BN_CLICKED, &ThisClass::handler),

@@ -26,13 +26,20 @@ typedef void* HICON;
 // Control notifications that the program handles.
 #define BN_CLICKED 0
 #define CBN_SELCHANGE 1
+#define LBN_SELCHANGE 1
 #define EN_UPDATE 0x0400
+
+// Function keys (virtual-key codes): F1 to F12 are VK_F1 + 0 to 11.
+#define VK_F1 0x70
+#define VK_F2 0x71
+#define VK_F12 0x7B
 
 // Message boxes.
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
 #define MB_ICONSTOP 0x00000010L
 #define MB_ICONQUESTION 0x00000020L
+#define MB_ICONEXCLAMATION 0x00000030L
 
 // Help requests, and the legacy help engine's quit command.
 #define HELPINFO_WINDOW 0x0001

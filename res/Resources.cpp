@@ -1,5 +1,6 @@
-// The program's resources as tables: dialog templates 100 (about box), 102 (editor) and 132
-// (start-up warning), the editor's init data and the string table. These tables are the only copy:
+// The program's resources as tables: dialog templates 100 (about box), 102 (editor), 132
+// (start-up warning), 134 (Boot Menu) and 136 (new default line), the editor's init data and the
+// string table. These tables are the only copy:
 // the Windows resource script is generated from them, and the terminal and test back-ends lay
 // their controls out from them.
 //
@@ -123,6 +124,37 @@ const ControlTemplate kWarnUserControls[] = {
      28, 54, 149, 29, SS_LEFT, 0},
 };
 
+// Boot Menu: the loader's timeout and default line, and the order of the boot lines.
+constexpr DWORD kDropDownList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+const ControlTemplate kBootMenuControls[] = {
+    {IDC_BOOTMENU_NOTE, ControlKind::kStaticText, "", 7, 7, 286, 16, SS_LEFT | SS_NOPREFIX, 0},
+    {IDC_STATIC, ControlKind::kStaticText, "&Timeout (seconds):", 7, 30, 70, 8, kGroupText, 0},
+    {IDC_TIMEOUT_EDIT, ControlKind::kEdit, "", 80, 28, 40, 14, kEdit | ES_NUMBER, 0},
+    {IDC_TIMEOUT_SPIN, ControlKind::kUpDown, "", 120, 28, 11, 14,
+     UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0},
+    {IDC_STATIC, ControlKind::kStaticText, "&Default line:", 7, 48, 70, 8, kGroupText, 0},
+    {IDC_DEFAULT_LIST, ControlKind::kComboBox, "", 80, 46, 213, 80, kDropDownList, 0},
+    {IDC_STATIC, ControlKind::kStaticText, "&Order of the menu:", 7, 66, 100, 8, kGroupText, 0},
+    {IDC_ORDER_LIST, ControlKind::kListBox, "", 7, 76, 230, 66,
+     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 0},
+    {IDC_MOVE_UP, ControlKind::kPushButton, "Move &Up", 243, 76, 50, 14, kButton, 0},
+    {IDC_MOVE_DOWN, ControlKind::kPushButton, "Move Do&wn", 243, 94, 50, 14, kButton, 0},
+    {IDOK, ControlKind::kDefPushButton, "OK", 189, 150, 50, 14, kDefaultButton, 0},
+    {IDCANCEL, ControlKind::kPushButton, "Cancel", 243, 150, 50, 14, kButton, 0},
+};
+
+// The question Delete Line asks before it removes the line the loader starts by default.
+const ControlTemplate kNewDefaultControls[] = {
+    {IDC_STATIC, ControlKind::kStaticText,
+     "The line you delete is the one the boot loader starts by default. Choose the line it "
+     "starts instead, or Cancel to keep the line.",
+     7, 7, 286, 24, SS_LEFT | SS_NOPREFIX, 0},
+    {IDC_STATIC, ControlKind::kStaticText, "&Default line:", 7, 38, 60, 8, kGroupText, 0},
+    {IDC_DEFAULT_LIST, ControlKind::kComboBox, "", 70, 36, 223, 40, kDropDownList, 0},
+    {IDOK, ControlKind::kDefPushButton, "OK", 189, 60, 50, 14, kDefaultButton, 0},
+    {IDCANCEL, ControlKind::kPushButton, "Cancel", 243, 60, 50, 14, kButton, 0},
+};
+
 template <class T, int N>
 constexpr int CountOf(const T (&)[N]) {
     return N;
@@ -139,10 +171,15 @@ const DialogTemplate kTemplates[] = {
      CountOf(kEditorInitData)},
     {IDD_WARNUSER, "Tarn Continue Execution Dialog", 0, 0, 212, 116, kModalDialog, 0,
      "MS Sans Serif", 8, kWarnUserControls, CountOf(kWarnUserControls), nullptr, 0},
+    {IDD_BOOTMENU, "Boot Menu", 0, 0, 300, 171, kModalDialog | DS_CENTER, 0, "MS Sans Serif", 8,
+     kBootMenuControls, CountOf(kBootMenuControls), nullptr, 0},
+    {IDD_NEWDEFAULT, "Delete the Default Line", 0, 0, 300, 81, kModalDialog | DS_CENTER, 0,
+     "MS Sans Serif", 8, kNewDefaultControls, CountOf(kNewDefaultControls), nullptr, 0},
 };
 
 const StringResource kStrings[] = {
     {IDS_ABOUTBOX, "&About Tarnwick..."},
+    {IDS_BOOTMENU, "Boot &Menu...\tF2"},
 };
 
 }  // namespace

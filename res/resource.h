@@ -6,11 +6,15 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_BOOTEDIT_DIALOG 102
+#define IDS_BOOTMENU 103
 #define IDR_MAINFRAME 128
 #define IDD_WARNUSER 132
+#define IDD_BOOTMENU 134
+#define IDD_NEWDEFAULT 136
 
-// System-menu command of the about box.
+// System-menu commands of the about box and of the Boot Menu dialog.
 #define ID_SYSMENU_ABOUT 0x0010
+#define ID_SYSMENU_BOOTMENU 0x0030
 
 // Editor dialog (template 102).
 #define IDC_BOOTLINE_LIST 1000
@@ -53,6 +57,15 @@
 
 // Warning dialog (template 132).
 #define IDC_DONT_SHOW_AGAIN 1035
+
+// Boot Menu dialog (template 134) and the choice of a new default line (template 136).
+#define IDC_BOOTMENU_NOTE 1041
+#define IDC_TIMEOUT_EDIT 1042
+#define IDC_TIMEOUT_SPIN 1043
+#define IDC_DEFAULT_LIST 1044
+#define IDC_ORDER_LIST 1045
+#define IDC_MOVE_UP 1046
+#define IDC_MOVE_DOWN 1047
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -48,9 +48,18 @@ namespace {
 // a pair of zeros. No control that reaches the context menu has a topic, so the map is empty.
 const DWORD kContextMenuIdMap[] = {0, 0};
 
+const ControlHelpRecord* FindIn(const ControlHelpRecord* table, int rows, int controlId) {
+    for (int row = 0; row < rows; ++row) {
+        if (table[row].nControlId == controlId)
+            return &table[row];
+    }
+    return nullptr;
+}
+
 // Shows a control's text in a popup at position, when the control has a row.
-BOOL ShowControlHelp(IDialogWindow& dialog, int controlId, CPoint position) {
-    const ControlHelpRecord* record = FindControlHelp(controlId);
+BOOL ShowPopupFromTable(IDialogWindow& dialog, const ControlHelpRecord* table, int rows,
+                        int controlId, CPoint position) {
+    const ControlHelpRecord* record = FindIn(table, rows, controlId);
     if (!record)
         return FALSE;
     HelpPopup popup;
@@ -60,14 +69,21 @@ BOOL ShowControlHelp(IDialogWindow& dialog, int controlId, CPoint position) {
     return TRUE;
 }
 
+BOOL ShowControlHelp(IDialogWindow& dialog, int controlId, CPoint position) {
+    return ShowPopupFromTable(dialog, ControlHelpTable, kControlHelpRows, controlId, position);
+}
+
 }  // namespace
 
 const ControlHelpRecord* FindControlHelp(int controlId) {
-    for (const ControlHelpRecord& record : ControlHelpTable) {
-        if (record.nControlId == controlId)
-            return &record;
-    }
-    return nullptr;
+    return FindIn(ControlHelpTable, kControlHelpRows, controlId);
+}
+
+BOOL ShowHelpFromTable(IDialogWindow& dialog, const ControlHelpRecord* table, int rows,
+                       int controlId, CPoint position, BOOL contextMenu) {
+    if (!ShowPopupFromTable(dialog, table, rows, controlId, position) && contextMenu)
+        Backend().ShowHelpContextMenu(dialog, controlId, kHelpTopicFile, kContextMenuIdMap);
+    return TRUE;
 }
 
 void CBootEditDlg::OnHelpButton() {

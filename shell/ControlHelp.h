@@ -2,6 +2,8 @@
 // right-click, and the names of the help files.
 #pragma once
 
+#include "framework/Types.h"
+
 extern const char kHelpFile[];
 extern const char kHelpTopicFile[];
 
@@ -17,3 +19,12 @@ extern const ControlHelpRecord ControlHelpTable[kControlHelpRows];
 
 // The first record whose id is controlId, the closing record included; null when none is.
 const ControlHelpRecord* FindControlHelp(int controlId);
+
+class IDialogWindow;
+struct CPoint;
+
+// F1 and a right-click in a dialog with its own table of rows (the last with id 0): the popup
+// with the named control's text at position, or for a right-click on a control without a row the
+// help system's context menu. Returns TRUE.
+BOOL ShowHelpFromTable(IDialogWindow& dialog, const ControlHelpRecord* table, int rows,
+                       int controlId, CPoint position, BOOL contextMenu);

@@ -1,5 +1,6 @@
-// The editor dialog as a top-level window: the about entry of its system menu, its icons, the
-// icon painted while it is minimised and the icon shown while a minimised window is dragged.
+// The editor dialog as a top-level window: the about and Boot Menu entries of its system menu
+// (the Boot Menu also on F2, which terminals and Windows both deliver to the program), its icons,
+// the icon painted while it is minimised and the icon shown while a minimised window is dragged.
 #include "editor/BootEditDlg.h"
 #include "framework/DialogTemplate.h"
 #include "framework/DialogWindow.h"
@@ -14,7 +15,9 @@ void CBootEditDlg::InitSystemMenuAndIcons() {
             window.AppendSystemMenuSeparator();
             window.AppendSystemMenuItem(ID_SYSMENU_ABOUT, aboutText);
         }
+        window.AppendSystemMenuItem(ID_SYSMENU_BOOTMENU, FindStringResource(IDS_BOOTMENU));
     }
+    window.SetCommandKey(VK_F2, ID_SYSMENU_BOOTMENU);
     window.SetIcon(m_hIcon, TRUE);
     window.SetIcon(m_hIcon, FALSE);
 }
@@ -24,6 +27,8 @@ void CBootEditDlg::OnSystemCommand(UINT nID, std::intptr_t lParam) {
     if ((nID & 0xFFF0) == ID_SYSMENU_ABOUT) {
         CAboutDlg about;
         about.DoModal();
+    } else if ((nID & 0xFFF0) == ID_SYSMENU_BOOTMENU) {
+        OnBootMenu();
     } else {
         GetWindow()->DefaultSysCommand(nID, lParam);
     }

@@ -67,19 +67,6 @@ bool SplitKeyLine(const CString& line, LPCSTR key, std::string& prefix, std::str
     return true;
 }
 
-bool ParseSeconds(const std::string& text, int& seconds) {
-    if (text.empty() || text.size() > 3)
-        return false;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    seconds = value;
-    return true;
-}
-
 // The index of the loader's section header, creating the section when it is missing: before the
 // boot-line section, or at the end of a file without one.
 int EnsureBootLoaderSection(CStringArray& lines) {
@@ -146,11 +133,24 @@ BOOL FindBootLoaderValue(const CStringArray& lines, LPCSTR key, int& lineIndex, 
     return FALSE;
 }
 
+BOOL ParseBootTimeout(const CString& text, int& seconds) {
+    if (text.IsEmpty() || text.GetLength() > 3)
+        return FALSE;
+    int value = 0;
+    for (char c : text.str()) {
+        if (c < '0' || c > '9')
+            return FALSE;
+        value = value * 10 + (c - '0');
+    }
+    seconds = value;
+    return TRUE;
+}
+
 BOOL ReadBootTimeout(const CStringArray& lines, int& seconds) {
     int lineIndex = -1;
     CString text;
     return FindBootLoaderValue(lines, "timeout", lineIndex, text) &&
-           ParseSeconds(text.str(), seconds);
+           ParseBootTimeout(text, seconds);
 }
 
 BOOL ReadBootDefault(const CStringArray& lines, CString& arcPath) {

@@ -25,8 +25,9 @@ const int kMaxBootTimeout = 999;
 // and the index of its line; FALSE (lineIndex -1) when the section or the key is missing.
 BOOL FindBootLoaderValue(const CStringArray& lines, LPCSTR key, int& lineIndex, CString& value);
 
-// The menu timeout in seconds; FALSE when timeout= is missing or not a whole number from 0 to
-// kMaxBootTimeout.
+// A timeout value: a whole number of seconds from 0 to kMaxBootTimeout, in at most three digits.
+BOOL ParseBootTimeout(const CString& text, int& seconds);
+// The menu timeout in seconds; FALSE when timeout= is missing or its value is not a timeout.
 BOOL ReadBootTimeout(const CStringArray& lines, int& seconds);
 // The ARC path default= names; FALSE when default= is missing.
 BOOL ReadBootDefault(const CStringArray& lines, CString& arcPath);

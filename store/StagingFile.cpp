@@ -104,6 +104,7 @@ void CBootEditDlg::ListBootLines() {
         int position = m_ctlBootLineList.AddString(entry.arcPath);
         m_ctlBootLineList.SetItemData(position, entry.lineIndex);
     }
+    ShowDefaultLine();
 }
 
 BOOL CBootEditDlg::LoadBootLines() {

@@ -29,6 +29,7 @@
 #include "framework/test/TestBackend.h"
 #include "platform/fake/FakePlatform.h"
 #include "res/resource.h"
+#include "store/BootLoaderSection.h"
 #include "store/StagingFile.h"
 #include "store/fuzz/StagingReference.h"
 
@@ -168,7 +169,19 @@ const int kTextControls[] = {IDC_LABEL_EDIT,    IDC_HAL_EDIT,     IDC_KERNEL_EDI
 const char* const kTexts[] = {"x", "12",      "/",   "\"",           " ", "COM", "13",
                               "9", "hal.dll", "a b", "halaacpi.dll", "[", "115", "1394"};
 
+// kRemoveAt: the line at index goes; when it was the default line, default= may name another.
 enum class Change { kNone, kReplaceAt, kInsertAt, kRemoveAt };
+
+bool IsDefaultKeyLine(const std::string& line) {
+    std::string key;
+    for (char c : line) {
+        if (c == '=')
+            break;
+        if (c != ' ' && c != '\t')
+            key += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return key == "default" && line.find('=') != std::string::npos;
+}
 
 // Empty when after is before with at most the change the action may make at index.
 std::string DescribeLineChange(const std::vector<std::string>& before,
@@ -192,6 +205,14 @@ std::string DescribeLineChange(const std::vector<std::string>& before,
             break;
         case Change::kRemoveAt:
             expected.erase(expected.begin() + index);
+            // The new default the user chose goes into the default= line, and only there.
+            if (after.size() == expected.size()) {
+                for (size_t i = 0; i < after.size(); ++i) {
+                    if (after[i] != expected[i] && IsDefaultKeyLine(after[i]) &&
+                        IsDefaultKeyLine(expected[i]))
+                        expected[i] = after[i];
+                }
+            }
             break;
     }
     return after == expected ? "" : "a line the action did not edit changed";
@@ -290,9 +311,30 @@ private:
             case 12:
                 window.Click(IDC_COPY_LINE);
                 return Change::kInsertAt;
-            case 13:
+            case 13: {
+                // Deleting the default line asks for the new default: one is chosen, or the
+                // line kept.
+                const int selected = SelectedLine(window);
+                CStringArray lines;
+                for (const std::string& line : m_lines)
+                    lines.Add(CString(line));
+                if (selected >= 0 && window.IsEnabled(IDC_DELETE_LINE) &&
+                    window.GetCount(IDC_BOOTLINE_LIST) > 1 &&
+                    IsLastLineOfDefault(lines, selected)) {
+                    const bool choose = m_in.ConsumeBool();
+                    const int entry = m_in.ConsumeIntegralInRange(0, 8);
+                    m_backend.QueueDialog(IDD_NEWDEFAULT, [choose, entry](TestDialogWindow& q) {
+                        if (!choose) {
+                            q.PressCancel();
+                            return;
+                        }
+                        q.Pick(IDC_DEFAULT_LIST, entry % q.GetCount(IDC_DEFAULT_LIST));
+                        q.PressOK();
+                    });
+                }
                 window.Click(IDC_DELETE_LINE);
                 return Change::kRemoveAt;
+            }
             case 14: {
                 // The staging file fails to be written or read back.
                 const FakeOperation operations[] = {

@@ -48,11 +48,14 @@ TEST(EditorOpening, ShowsTheFirstBootLineInTheUnchangedState) {
 TEST(EditorOpening, AddsTheAboutEntryToTheSystemMenuAndSetsBothIcons) {
     ProgramHarness harness;
     harness.RunEditor(kThreeLineBootIni, [](TestDialogWindow& window, CBootEditDlg&) {
+        // A separator, the about entry, and then the Boot Menu's entry.
         const std::vector<TestMenuItem>& menu = window.SystemMenu();
-        ASSERT_GE(menu.size(), 2u);
-        EXPECT_TRUE(menu[menu.size() - 2].separator);
-        EXPECT_EQ(menu.back().commandId, static_cast<UINT>(ID_SYSMENU_ABOUT));
-        EXPECT_EQ(menu.back().text, "&About Tarnwick...");
+        ASSERT_GE(menu.size(), 3u);
+        EXPECT_TRUE(menu[menu.size() - 3].separator);
+        const TestMenuItem& about = menu[menu.size() - 2];
+        EXPECT_EQ(about.commandId, static_cast<UINT>(ID_SYSMENU_ABOUT));
+        EXPECT_EQ(about.text, "&About Tarnwick...");
+        EXPECT_EQ(menu.back().commandId, static_cast<UINT>(ID_SYSMENU_BOOTMENU));
         ASSERT_EQ(window.IconsSet().size(), 2u);
         EXPECT_TRUE(window.IconsSet()[0].big);
         EXPECT_FALSE(window.IconsSet()[1].big);

@@ -285,6 +285,17 @@ void TermDialogWindow::CreateControls(const DialogTemplate& dialogTemplate) {
             }
             case ControlKind::kListBox: {
                 auto* list = new PassesEnter<finalcut::FListBox>(*this, i);
+                // The user's moves in the list select; "row-changed" comes for the program's
+                // setCurrentItem too, which RefillList and ShowSelection make quietly.
+                list->addCallback("row-changed", [this, i] {
+                    if (m_programWrites > 0)
+                        return;
+                    Control& changed = m_controls[i];
+                    auto* listBox = static_cast<finalcut::FListBox*>(changed.widget);
+                    changed.selection = static_cast<int>(listBox->currentItem()) - 1;
+                    if (changed.style & LBS_NOTIFY)
+                        Notify(changed.id, LBN_SELCHANGE);
+                });
                 widget = list;
                 break;
             }
@@ -367,6 +378,8 @@ CString TextOf(finalcut::FWidget* widget) {
 }  // namespace
 
 CString TermDialogWindow::GetText(int id) const {
+    if (id == 0)
+        return FromWidgetText(getText()).c_str();
     const Control* control = Find(id);
     if (!control || !control->widget)
         return CString();
@@ -388,6 +401,11 @@ CString TermDialogWindow::GetText(int id) const {
 }
 
 void TermDialogWindow::SetText(int id, LPCSTR text) {
+    if (id == 0) {
+        setText(ToWidgetText(text ? text : ""));
+        redraw();
+        return;
+    }
     Control* control = Find(id);
     if (!control || !control->widget)
         return;
@@ -614,11 +632,25 @@ void TermDialogWindow::AppendSystemMenuItem(UINT commandId, LPCSTR text) {
     finalcut::FMenu* menu = SystemMenu();
     if (!menu)
         return;
-    auto* item = new finalcut::FMenuItem(ToWidgetText(text ? text : ""), menu);
+    // The key after a tab, as a Windows menu shows it, stands two blanks after the text.
+    std::string caption = text ? text : "";
+    const std::size_t tab = caption.find('\t');
+    if (tab != std::string::npos)
+        caption.replace(tab, 1, "  ");
+    auto* item = new finalcut::FMenuItem(ToWidgetText(caption), menu);
     item->addCallback("clicked", [this, commandId] {
         if (m_initialised && !m_ended)
             m_dialog.HandleSysCommand(commandId, 0);
     });
+}
+
+void TermDialogWindow::SetCommandKey(UINT virtualKey, UINT commandId) {
+    static const FKey kFunctionKeys[] = {FKey::F1, FKey::F2,  FKey::F3,  FKey::F4,
+                                         FKey::F5, FKey::F6,  FKey::F7,  FKey::F8,
+                                         FKey::F9, FKey::F10, FKey::F11, FKey::F12};
+    if (virtualKey < VK_F1 || virtualKey > VK_F12)
+        return;
+    m_commandKeys.emplace_back(kFunctionKeys[virtualKey - VK_F1], commandId);
 }
 
 void TermDialogWindow::SetIcon(HICON icon, BOOL big) {
@@ -768,6 +800,14 @@ void TermDialogWindow::onKeyPress(finalcut::FKeyEvent* event) {
         if (m_initialised && !m_ended)
             m_dialog.HandleHelp(request);
         return;
+    }
+    for (const auto& binding : m_commandKeys) {
+        if (key == binding.first) {
+            event->accept();
+            if (m_initialised && !m_ended)
+                m_dialog.HandleSysCommand(binding.second, 0);
+            return;
+        }
     }
     if (key == FKey::F22 || key == FKey::Menu) {
         event->accept();

@@ -11,7 +11,8 @@
 //   bar's close item and the toolkit's own close paths are the Cancel command.
 // - F1 is a help request for the focused control at the mouse position; Shift+F10 and the menu
 //   key a context-menu request from the keyboard (position -1, -1); a right click a context-menu
-//   request for the clicked control. Alt+Space opens the system menu.
+//   request for the clicked control. Alt+Space opens the system menu. A function key the program
+//   bound to a system command (SetCommandKey) sends that command.
 // Writes by the program never raise notifications: the widgets' signals that FINAL CUT also
 // emits for programmatic changes (a combo box's "row-changed") are ignored while the program
 // writes.
@@ -60,6 +61,7 @@ public:
     BOOL HasSystemMenu() const override;
     void AppendSystemMenuSeparator() override;
     void AppendSystemMenuItem(UINT commandId, LPCSTR text) override;
+    void SetCommandKey(UINT virtualKey, UINT commandId) override;
     void SetIcon(HICON icon, BOOL big) override;
     void DefaultSysCommand(UINT commandId, std::intptr_t parameter) override;
     BOOL IsIconic() const override;
@@ -139,4 +141,5 @@ private:
     bool m_initialised = false;
     bool m_ended = false;
     std::intptr_t m_result = 0;
+    std::vector<std::pair<finalcut::FKey, UINT>> m_commandKeys;  // function key, system command
 };

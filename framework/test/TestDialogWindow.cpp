@@ -365,6 +365,16 @@ BOOL TestDialogWindow::SystemCommand(UINT commandId, std::intptr_t parameter) {
     return TRUE;
 }
 
+BOOL TestDialogWindow::PressFunctionKey(UINT virtualKey) {
+    if (!CheckOpen(Describe("PressFunctionKey", static_cast<int>(virtualKey))))
+        return FALSE;
+    const auto bound = m_commandKeys.find(virtualKey);
+    if (!IsActive() || bound == m_commandKeys.end())
+        return FALSE;
+    m_pDialog->HandleSysCommand(bound->second, 0);
+    return TRUE;
+}
+
 BOOL TestDialogWindow::PressF1(int controlId, CPoint mousePos, BOOL modifierHeld) {
     HelpRequest request;
     request.contextType = HELPINFO_WINDOW;
@@ -592,6 +602,10 @@ void TestDialogWindow::AppendSystemMenuItem(UINT commandId, LPCSTR text) {
         return;
     }
     m_systemMenu.push_back({commandId, CString(text), FALSE});
+}
+
+void TestDialogWindow::SetCommandKey(UINT virtualKey, UINT commandId) {
+    m_commandKeys[virtualKey] = commandId;
 }
 
 void TestDialogWindow::SetIcon(HICON icon, BOOL big) {

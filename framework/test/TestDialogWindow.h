@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -104,6 +105,9 @@ public:
     BOOL PressEscape();  // IDCANCEL, unless a Cancel button exists and is disabled
     BOOL CloseBox();     // the title bar's close box: system command SC_CLOSE
     BOOL SystemCommand(UINT commandId, std::intptr_t parameter = 0);
+    // A function key without Shift, Ctrl or Alt: the system command the dialog bound to it
+    // (SetCommandKey); FALSE when it is bound to none.
+    BOOL PressFunctionKey(UINT virtualKey);
     // F1 with the mouse at mousePos; answers what the dialog answered (FALSE when ignored).
     BOOL PressF1(int controlId, CPoint mousePos, BOOL modifierHeld = FALSE);
     BOOL RequestHelp(const HelpRequest& request);
@@ -165,6 +169,7 @@ public:
     BOOL HasSystemMenu() const override { return m_bHasSystemMenu; }
     void AppendSystemMenuSeparator() override;
     void AppendSystemMenuItem(UINT commandId, LPCSTR text) override;
+    void SetCommandKey(UINT virtualKey, UINT commandId) override;
     void SetIcon(HICON icon, BOOL big) override;
     void DefaultSysCommand(UINT commandId, std::intptr_t parameter) override;
     BOOL IsIconic() const override { return m_bIconic; }
@@ -201,6 +206,7 @@ private:
     std::intptr_t m_result = 0;
     BOOL m_bHasSystemMenu;
     std::vector<TestMenuItem> m_systemMenu;
+    std::map<UINT, UINT> m_commandKeys;  // function key -> system command
     std::vector<TestIconSet> m_iconsSet;
     BOOL m_bIconic = FALSE;
     CSize m_clientSize;

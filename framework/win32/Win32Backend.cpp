@@ -16,6 +16,9 @@ namespace {
 // Posted by each dialog to itself from WM_INITDIALOG when a test hook is installed.
 constexpr UINT kOpenedMessage = WM_APP + 1;
 
+// The back-end whose message filter runs on this thread (one back-end runs the dialogs).
+Win32Backend* g_filteringBackend = nullptr;
+
 constexpr int kFileBufferSize = 260;
 constexpr int kFileTitleBufferSize = 64;
 
@@ -64,7 +67,47 @@ Win32Backend::Win32Backend(HINSTANCE resourceModule) : m_module(resourceModule) 
 
 // The HTML Help control stays loaded: help windows it opened may still be up, and they run its
 // code until the process ends.
-Win32Backend::~Win32Backend() = default;
+Win32Backend::~Win32Backend() {
+    if (m_messageFilter) {
+        ::UnhookWindowsHookEx(m_messageFilter);
+        g_filteringBackend = nullptr;
+    }
+}
+
+void Win32Backend::WatchCommandKeys() {
+    if (m_messageFilter || g_filteringBackend)
+        return;
+    // The dialog box's own message loop offers every message to this filter before the dialog
+    // manager handles it, whichever control has the focus.
+    m_messageFilter = ::SetWindowsHookExA(WH_MSGFILTER, &Win32Backend::MessageFilter, nullptr,
+                                          ::GetCurrentThreadId());
+    if (m_messageFilter)
+        g_filteringBackend = this;
+}
+
+LRESULT CALLBACK Win32Backend::MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && g_filteringBackend && lParam &&
+        g_filteringBackend->TakeCommandKey(*reinterpret_cast<const MSG*>(lParam)))
+        return 1;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool Win32Backend::TakeCommandKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN || m_openDialogs.empty())
+        return false;
+    if (::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0)
+        return false;
+    // Only for the dialog on top, the one that takes input.
+    Win32DialogWindow& window = *m_openDialogs.back();
+    HWND dialog = window.GetHandle();
+    if (message.hwnd != dialog && !::IsChild(dialog, message.hwnd))
+        return false;
+    UINT commandId = 0;
+    if (!window.CommandOfKey(static_cast<UINT>(message.wParam), commandId))
+        return false;
+    ::SendMessageA(dialog, WM_SYSCOMMAND, commandId, 0);
+    return true;
+}
 
 HWND Win32Backend::ActiveDialog() const {
     return m_openDialogs.empty() ? nullptr : m_openDialogs.back()->GetHandle();

@@ -40,8 +40,13 @@ public:
     HWND ActiveDialog() const;
     // Whether the window is one of the program's open dialogs.
     bool IsProgramDialog(HWND window) const;
+    // From the first dialog that binds a function key to a system command on: keys pressed in
+    // the dialog on top are looked up in its bindings before the dialog manager sees them.
+    void WatchCommandKeys();
 
 private:
+    static LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam);
+    bool TakeCommandKey(const MSG& message);
     static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     BOOL InitDialog(Win32DialogWindow& window);
@@ -58,4 +63,5 @@ private:
     bool m_htmlHelpLoaded = false;
     HMODULE m_htmlHelpModule = nullptr;
     HtmlHelpFunction m_htmlHelp = nullptr;
+    HHOOK m_messageFilter = nullptr;
 };

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/win32/Win32Backend.h"
+
 namespace {
 
 CString WindowText(HWND window) {
@@ -52,11 +54,16 @@ LRESULT Win32DialogWindow::SendItem(int id, UINT message, WPARAM wParam, LPARAM 
 }
 
 CString Win32DialogWindow::GetText(int id) const {
-    return WindowText(Item(id));
+    return WindowText(id == 0 ? m_window : Item(id));
 }
 
 void Win32DialogWindow::SetText(int id, LPCSTR text) {
     Quiet quiet(*this);
+    if (id == 0) {
+        if (m_window)
+            ::SetWindowTextA(m_window, text ? text : "");
+        return;
+    }
     // A combo box hands the text to its edit field and leaves its selection alone.
     SendItem(id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
 }
@@ -190,6 +197,19 @@ void Win32DialogWindow::AppendSystemMenuSeparator() {
 void Win32DialogWindow::AppendSystemMenuItem(UINT commandId, LPCSTR text) {
     if (HMENU menu = m_window ? ::GetSystemMenu(m_window, FALSE) : nullptr)
         ::AppendMenuA(menu, MF_STRING, commandId, text);
+}
+
+void Win32DialogWindow::SetCommandKey(UINT virtualKey, UINT commandId) {
+    m_commandKeys[virtualKey] = commandId;
+    m_backend.WatchCommandKeys();
+}
+
+bool Win32DialogWindow::CommandOfKey(UINT virtualKey, UINT& commandId) const {
+    const auto bound = m_commandKeys.find(virtualKey);
+    if (bound == m_commandKeys.end())
+        return false;
+    commandId = bound->second;
+    return true;
 }
 
 void Win32DialogWindow::SetIcon(HICON icon, BOOL big) {

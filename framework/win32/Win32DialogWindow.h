@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "framework/DialogWindow.h"
 #include "framework/Types.h"
@@ -59,6 +60,9 @@ public:
     BOOL HasSystemMenu() const override;
     void AppendSystemMenuSeparator() override;
     void AppendSystemMenuItem(UINT commandId, LPCSTR text) override;
+    void SetCommandKey(UINT virtualKey, UINT commandId) override;
+    // The system command bound to a function key; false when none is.
+    bool CommandOfKey(UINT virtualKey, UINT& commandId) const;
     void SetIcon(HICON icon, BOOL big) override;
     void DefaultSysCommand(UINT commandId, std::intptr_t parameter) override;
     BOOL IsIconic() const override;
@@ -86,4 +90,5 @@ private:
     PAINTSTRUCT m_paint = {};
     bool m_painting = false;
     bool m_painted = false;
+    std::map<UINT, UINT> m_commandKeys;  // function key -> system command
 };

@@ -33,7 +33,7 @@ TEST(ResourcesTest, EditorControlsAreInTabOrder) {
 }
 
 TEST(ResourcesTest, TemplatesFitTheirDialogsAndKeepIdsUnique) {
-    for (int id : {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER}) {
+    for (int id : {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER, IDD_BOOTMENU, IDD_NEWDEFAULT}) {
         SCOPED_TRACE(id);
         const DialogTemplate* dialogTemplate = FindDialogTemplate(id);
         ASSERT_NE(dialogTemplate, nullptr);
@@ -52,6 +52,30 @@ TEST(ResourcesTest, TemplatesFitTheirDialogsAndKeepIdsUnique) {
     EXPECT_EQ(FindDialogTemplate(IDD_ABOUTBOX)->controlCount, 5);
     EXPECT_EQ(FindDialogTemplate(IDD_WARNUSER)->controlCount, 5);
     EXPECT_EQ(FindDialogTemplate(999), nullptr);
+}
+
+// The timeout's up-down control takes the edit before it as its buddy, and each list's label
+// comes right before it, so that its mnemonic reaches the list.
+TEST(ResourcesTest, BootMenuControlsFollowTheirLabels) {
+    const DialogTemplate* menu = FindDialogTemplate(IDD_BOOTMENU);
+    ASSERT_NE(menu, nullptr);
+    const std::vector<int> expected = {IDC_BOOTMENU_NOTE,
+                                       -1,
+                                       IDC_TIMEOUT_EDIT,
+                                       IDC_TIMEOUT_SPIN,
+                                       -1,
+                                       IDC_DEFAULT_LIST,
+                                       -1,
+                                       IDC_ORDER_LIST,
+                                       IDC_MOVE_UP,
+                                       IDC_MOVE_DOWN,
+                                       IDOK,
+                                       IDCANCEL};
+    EXPECT_EQ(ControlIds(*menu), expected);
+    EXPECT_TRUE(menu->controls[3].style & UDS_AUTOBUDDY);
+    EXPECT_TRUE(menu->controls[2].style & ES_NUMBER);
+    EXPECT_FALSE(menu->controls[7].style & LBS_SORT);  // the order is the file's
+    EXPECT_STREQ(FindStringResource(IDS_BOOTMENU), "Boot &Menu...\tF2");
 }
 
 TEST(ResourcesTest, BaudRateListOffersNineRatesWithout14400) {

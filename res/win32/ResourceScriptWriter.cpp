@@ -18,8 +18,9 @@
 
 namespace {
 
-const int kDialogIds[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER};
-const int kStringIds[] = {IDS_ABOUTBOX};
+const int kDialogIds[] = {IDD_ABOUTBOX, IDD_BOOTEDIT_DIALOG, IDD_WARNUSER, IDD_BOOTMENU,
+                          IDD_NEWDEFAULT};
+const int kStringIds[] = {IDS_ABOUTBOX, IDS_BOOTMENU};
 
 std::string Quoted(const char* text) {
     std::string out = "\"";

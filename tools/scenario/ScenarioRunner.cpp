@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -92,7 +93,7 @@ const struct {
 bool IsUserAction(const std::string& command) {
     static const char* const kActions[] = {
         "click",  "type",  "clear",  "backspace", "pick",       "spin-up", "spin-down", "ok",
-        "cancel", "enter", "escape", "close",     "syscommand", "help",    "ignored"};
+        "cancel", "enter", "escape", "close",     "syscommand", "help",    "key",       "ignored"};
     return std::find_if(std::begin(kActions), std::end(kActions), [&](const char* action) {
                return command == action;
            }) != std::end(kActions);
@@ -422,6 +423,17 @@ void ScenarioRunner::RunAction(const ScenarioStep& step, TestDialogWindow& windo
     } else if (command == "help") {
         NeedWords(action, 1, 1);
         taken = window.PressF1(Id(action, 0), CPoint{});
+    } else if (command == "key") {
+        NeedWords(action, 1, 1);
+        const std::string name = Word(action, 0);
+        char* end = nullptr;
+        const long number = name.size() > 1 && (name[0] == 'F' || name[0] == 'f')
+                                ? std::strtol(name.c_str() + 1, &end, 10)
+                                : 0;
+        if (number < 2 || number > 12 || *end != '\0')
+            throw StepError{"line " + std::to_string(step.line) + ": no function key " +
+                            Quoted(name) + " (F2 to F12)"};
+        taken = window.PressFunctionKey(static_cast<UINT>(VK_F1 + number - 1));
     } else {
         throw StepError{"line " + std::to_string(step.line) + ": unknown command " +
                         Quoted(command)};

@@ -389,9 +389,9 @@ help)
     expect_screen "WORKING WITH THE EDITOR"
     escape
     wait_gone "Tarnwick Help"
-    key M-Space                    # the window menu, then its last item
+    key M-Space                    # the window menu, then the item before its last (Boot Menu)
     wait_for "About Tarnwick..."
-    key Up Enter
+    key Up Up Enter
     wait_for "Tarn Version 1.0"
     expect_screen "About Tarn"
     key Enter                      # the about box's OK

@@ -17,8 +17,8 @@ constexpr DWORD kPatience = 20000;  // milliseconds for a window to appear or th
 HWND WaitForWindow(const char* caption) {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < kPatience) {
-        HWND window = ::FindWindowA("#32770", caption);
-        if (window && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+        HWND window = FindDialogByTitle(caption);
+        if (window && ::IsWindowEnabled(window))
             return window;
         ::Sleep(20);
     }

@@ -151,9 +151,26 @@ void Click(HWND dialog, int id) {
 void SelectEntry(HWND dialog, int id, int index) {
     HWND control = Control(dialog, id);
     ASSERT_TRUE(control && ::IsWindowEnabled(control)) << "control " << id << " is disabled";
-    ::SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+    const bool combo = ClassOf(control) == "ComboBox";
+    ::SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(control));
+}
+
+void PressKey(HWND dialog, int id, UINT virtualKey) {
+    HWND control = Control(dialog, id);
+    ASSERT_TRUE(control && ::IsWindowEnabled(control)) << "control " << id << " is disabled";
+    ::SetFocus(control);
+    ::PostMessageA(control, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageA(control, WM_KEYUP, virtualKey, 0xC0000001);
+    // Through the dialog manager, as the dialog's own loop takes every message.
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!::IsDialogMessageA(dialog, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
 }
 
 void Type(HWND dialog, int id, const char* text) {
@@ -181,7 +198,10 @@ bool IsVisible(HWND dialog, int id) {
 }
 
 int SelectionOf(HWND dialog, int id) {
-    return static_cast<int>(::SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+    HWND control = Control(dialog, id);
+    const bool combo = control && ClassOf(control) == "ComboBox";
+    return static_cast<int>(
+        ::SendDlgItemMessageA(dialog, id, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
 }
 
 std::vector<std::string> EntriesOf(HWND dialog, int id) {

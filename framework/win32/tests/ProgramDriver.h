@@ -66,8 +66,11 @@ private:
 // What a user does, by control id. Clicking or typing into a disabled control fails the test,
 // as a user couldn't.
 void Click(HWND dialog, int id);
-void SelectEntry(HWND dialog, int id, int index);
+void SelectEntry(HWND dialog, int id, int index);  // of a combo box or a list box
 void Type(HWND dialog, int id, const char* text);
+// A key pressed with the focus on control id; the messages it makes go through the dialog
+// manager until none is left (a dialog it opens runs its handler meanwhile).
+void PressKey(HWND dialog, int id, UINT virtualKey);
 
 std::string TextOf(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);

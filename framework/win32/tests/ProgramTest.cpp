@@ -86,16 +86,19 @@ TEST_F(ProgramUnderWine, EditorOpensOnTheFirstBootLine) {
         EXPECT_EQ(TextOf(dialog, IDC_CHANNEL_EDIT), "");
         // The editor answers the Help command, so its Help button shows.
         EXPECT_TRUE(IsVisible(dialog, ID_HELP));
-        // System menu: a separator, then the about entry.
+        // System menu: a separator, the about entry, then the Boot Menu's entry.
         HMENU menu = ::GetSystemMenu(dialog, FALSE);
         const int count = ::GetMenuItemCount(menu);
-        ASSERT_GE(count, 2);
-        EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(ID_SYSMENU_ABOUT));
+        ASSERT_GE(count, 3);
+        EXPECT_EQ(::GetMenuItemID(menu, count - 2), static_cast<UINT>(ID_SYSMENU_ABOUT));
         char text[64] = {};
-        ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
+        ::GetMenuStringA(menu, count - 2, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(text, "&About Tarnwick...");
-        EXPECT_EQ(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR,
+        EXPECT_EQ(::GetMenuState(menu, count - 3, MF_BYPOSITION) & MF_SEPARATOR,
                   static_cast<UINT>(MF_SEPARATOR));
+        EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(ID_SYSMENU_BOOTMENU));
+        ::GetMenuStringA(menu, count - 1, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "Boot &Menu...\tF2");
         EXPECT_NE(::SendMessageA(dialog, WM_GETICON, ICON_BIG, 0), 0);
         EXPECT_NE(::SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), 0);
         Click(dialog, IDCANCEL);

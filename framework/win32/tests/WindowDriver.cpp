@@ -1,5 +1,6 @@
 // A command-line hand for the Windows program's dialogs under Wine, for scripts that show the
-// program on a display (tools/screenshots.sh). Windows are named by their caption.
+// program on a display (tools/screenshots.sh). Windows are named by their caption (the editor's
+// title goes on with the default line after " - ").
 //
 //   WindowDriver wait CAPTION            wait until the dialog is shown (up to 20 s)
 //   WindowDriver rect CAPTION            print its screen rectangle: x y width height
@@ -14,13 +15,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/win32/tests/WineTestSupport.h"
+
 namespace {
 
 constexpr DWORD kPatience = 20000;
 
 HWND FindDialog(const char* caption) {
-    HWND window = ::FindWindowA("#32770", caption);
-    return window && ::IsWindowVisible(window) ? window : nullptr;
+    return FindDialogByTitle(caption);
 }
 
 int Wait(const char* caption) {

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
 
 const char kBootIni[] = "C:\\BOOT.INI";
 const char kStaging[] = "C:\\BOOT.TMP";
@@ -68,4 +69,36 @@ LRESULT SendHelpRequest(HWND dialog, int controlId, int x, int y) {
     info.MousePos.x = x;
     info.MousePos.y = y;
     return ::SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+namespace {
+
+struct TitleSearch {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<TitleSearch*>(context);
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::string(className) != "#32770" || !::IsWindowVisible(window))
+        return TRUE;
+    char title[512] = {};
+    ::GetWindowTextA(window, title, sizeof title);
+    const std::string text = title;
+    if (text == search->caption || text.rfind(search->caption + " - ", 0) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindDialogByTitle(const char* caption) {
+    TitleSearch search;
+    search.caption = caption;
+    ::EnumWindows(&MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }

@@ -26,5 +26,9 @@ void RemoveFile(const char* path);  // whatever its attributes
 // Writes the file afresh and gives it the attributes; false when that fails.
 bool WriteFixtureFile(const char* path, const std::string& content, DWORD attributes);
 
+// A visible dialog whose title is caption, or caption followed by " - " and what the dialog adds
+// to it (the editor names its default line so); null when there is none.
+HWND FindDialogByTitle(const char* caption);
+
 // WM_HELP for a control as F1 sends it, the mouse at (x, y); the dialog's answer.
 LRESULT SendHelpRequest(HWND dialog, int controlId, int x, int y);

@@ -1,0 +1,20 @@
+// How the boot menu's dialogs list the boot lines: one entry a line, in file order, showing the
+// line's label and its ARC path, with the line's index in the file as the entry's item data.
+#pragma once
+
+#include "framework/String.h"
+
+class IDialogWindow;
+
+// "Label - ARC path" of a boot line; the ARC path alone for a line without a label.
+CString BootMenuEntryText(const CString& line);
+
+// Fills the combo or list box id with the boot lines of lines.
+void ListBootMenuEntries(IDialogWindow& window, int id, const CStringArray& lines);
+
+// The entry of the list whose line is lineIndex; -1 when none is.
+int FindBootMenuEntry(const IDialogWindow& window, int id, int lineIndex);
+
+// Makes the line of the list's selected entry the default line of lines; FALSE when no entry is
+// selected.
+BOOL MakeSelectedEntryTheDefault(const IDialogWindow& window, int id, CStringArray& lines);
