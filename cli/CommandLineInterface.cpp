@@ -112,6 +112,11 @@ int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request,
         app.exit(error, out, err);
         return kExitUsage;
     }
+    if (request.command == CliRequest::Command::kSet && request.added.empty() &&
+        request.removed.empty() && !request.label) {
+        err << program << " set: nothing to change: give --add, --remove or --label\n";
+        return kExitUsage;
+    }
     if (request.path.empty()) {
         err << program << ": PATH is empty\n";
         return kExitUsage;
