@@ -40,7 +40,9 @@ bool IsSubcommand(const std::string& word) {
 
 int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request, std::ostream& out,
                  std::ostream& err) {
-    const std::string program = arguments.empty() ? "tarnwick" : arguments.front();
+    // The program's name without its folder, as users type it.
+    std::string program = arguments.empty() ? "tarnwick" : arguments.front();
+    program = program.substr(program.find_last_of("/\\") + 1);
     request.program = program;
     CLI::App app(
         "Edit the boot lines of BOOT.INI (Windows NT, 2000, XP, Server 2003) from scripts.\n"
@@ -74,11 +76,15 @@ int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request,
                 break;
         }
         if (subcommand.command == CliRequest::Command::kSet) {
-            command->add_option("--add", request.added,
-                                "A switch to add, as on a boot line: /debug, /debugport=com2, "
-                                "/baudrate=115200; any letter case, slash optional");
-            command->add_option("--remove", request.removed,
-                                "A switch to remove; a valued one (/maxmem) whatever its value");
+            command
+                ->add_option("--add", request.added,
+                             "A switch to add, as on a boot line: /debug, /debugport=com2, "
+                             "/baudrate=115200; any letter case, slash optional")
+                ->allow_extra_args(false);
+            command
+                ->add_option("--remove", request.removed,
+                             "A switch to remove; a valued one (/maxmem) whatever its value")
+                ->allow_extra_args(false);
         }
         if (subcommand.command == CliRequest::Command::kSet ||
             subcommand.command == CliRequest::Command::kCopy) {

@@ -295,6 +295,7 @@ const RefusalCase kRefusalCases[] = {
     {"UnknownOption", {"list", "DRIVE", "--bogus"}, 2, "--bogus"},
     {"MissingLine", {"show", "DRIVE"}, 2, "LINE is required"},
     {"LineNotANumber", {"show", "DRIVE", "two"}, 2, "two"},
+    {"OneSwitchEachAdd", {"set", "--add", "/sos", "DRIVE", "1", "--add", "/a", "/b"}, 2, "/b"},
     {"SetWithoutAChange", {"set", "DRIVE", "1"}, 2, "nothing to change"},
     {"OptionOfAnotherCommand", {"delete", "DRIVE", "1", "--add", "/sos"}, 2, "--add"},
     {"NoSuchFolder", {"list", "/nonexistent/tarnwick"}, 3, "not a folder"},
