@@ -50,7 +50,11 @@ int Fail(std::ostream& err, int status, const std::string& message) {
 // Why a drive has no BOOT.INI to edit, as far as its root tells.
 std::string MissingBootIniMessage(const std::string& path) {
     const std::string found = DescribeDriveWithoutBootIni();
-    return path + " holds no BOOT.INI." + (found.empty() ? "" : " " + found);
+    return path + " holds no BOOT.INI." +
+           (found.empty() ? ""
+                          : " " + found +
+                                " Name the drive of a Windows NT, 2000, XP or Server 2003 "
+                                "as PATH.");
 }
 
 // BOOT.INI read whole; FALSE after telling why.
@@ -97,13 +101,13 @@ bool FindLine(const CliRequest& request, const CStringArray& lines, NumberedLine
 bool Edit(const CliRequest& request, CStringArray& lines, std::string& done, std::string& refusal) {
     BootIniDocument document(lines);
     NumberedLine line{};
+    CBootLine record;
+    // Every command but timeout names a line, which FindLine found.
     if (request.command != CliRequest::Command::kTimeout) {
-        const std::vector<NumberedLine> numbered = NumberedLines(lines);
-        line = numbered[request.line - 1];
+        line = NumberedLines(lines)[request.line - 1];
+        record.ParseLine(lines[line.entry.lineIndex]);
     }
     const int lineIndex = line.entry.lineIndex;
-    CBootLine record;
-    record.ParseLine(lines[lineIndex]);
     switch (request.command) {
         case CliRequest::Command::kSet: {
             UseListSpellings(record);

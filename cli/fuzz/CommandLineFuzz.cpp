@@ -37,6 +37,7 @@ const char* const kFiles[] = {
     ("[boot loader]\ndefault=multi(0)\n[operating systems]\nmulti(0)= /debugport=1394 "
      "/channel=3\nmulti(0)=\"same path\"\n[other]\nmulti(9)=\"outside\""),
     "no section at all\r\n",
+    "",
 };
 
 const char* const kWords[] = {

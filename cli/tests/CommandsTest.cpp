@@ -364,6 +364,14 @@ TEST_F(Drive, ADriveWithoutBootIniSaysWhatItHolds) {
     EXPECT_EQ(FolderEntries(m_drive.Path()), std::vector<std::string>{"Boot"});
 }
 
+TEST_F(Drive, TimeoutOnAnEmptyBootIniMakesTheLoaderSection) {
+    WriteHostFile(m_drive / "BOOT.INI", "");
+    const CliOutcome outcome = Run({"timeout", "DRIVE", "3"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(BootIni(), "[boot loader]\r\ntimeout=3\r\n");
+    EXPECT_EQ(Run({"show", "DRIVE", "1"}).status, 1);
+}
+
 TEST_F(Drive, RestoreWithoutABackupRefuses) {
     const CliOutcome outcome = Run({"restore", "DRIVE"});
     EXPECT_EQ(outcome.status, 3);
