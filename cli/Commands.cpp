@@ -153,6 +153,13 @@ bool Edit(const CliRequest& request, CStringArray& lines, std::string& done, std
             return true;
         case CliRequest::Command::kDefault:
             SetBootDefault(lines, record.m_strArcPath);
+            // The loader names its default by ARC path and starts the first line that has it.
+            if (FindDefaultBootLine(lines) != lineIndex) {
+                refusal = "Line " + std::to_string(line.number) +
+                          " can't be the default: an earlier line has the same ARC path, and the "
+                          "loader would start that one.";
+                return false;
+            }
             done = "Line " + std::to_string(line.number) +
                    " is the default: " + record.m_strArcPath.str();
             return true;

@@ -372,6 +372,19 @@ TEST_F(Drive, TimeoutOnAnEmptyBootIniMakesTheLoaderSection) {
     EXPECT_EQ(Run({"show", "DRIVE", "1"}).status, 1);
 }
 
+TEST_F(Drive, DefaultRefusesALineTheLoaderCantTellFromAnEarlierOne) {
+    const std::string twins =
+        "[boot loader]\r\ndefault=multi(0)\\WINNT\r\n[operating systems]\r\n"
+        "multi(0)\\WINDOWS=\"A\"\r\nmulti(0)\\WINDOWS=\"B\"\r\nmulti(0)\\WINNT=\"C\"\r\n";
+    WriteHostFile(m_drive / "BOOT.INI", twins);
+    const CliOutcome outcome = Run({"default", "DRIVE", "2"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("an earlier line has the same ARC path"), std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(BootIni(), twins);
+    EXPECT_EQ(Run({"default", "DRIVE", "1"}).status, 0);
+}
+
 TEST_F(Drive, RestoreWithoutABackupRefuses) {
     const CliOutcome outcome = Run({"restore", "DRIVE"});
     EXPECT_EQ(outcome.status, 3);
