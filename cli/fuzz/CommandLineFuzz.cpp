@@ -109,6 +109,7 @@ std::string Read(FakePlatform& platform, LPCSTR path, bool& exists) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     FakePlatform& platform = Drive();
+    platform.ClearCalls();  // the record of calls would grow with every input
     for (LPCSTR path : {"C:\\BOOT.BAK", "C:\\BOOT.TMP", "C:\\BOOT.INI"}) {
         platform.SetAttributes(path, 0);
         std::remove(platform.HostPath(path).c_str());
