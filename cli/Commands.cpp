@@ -97,7 +97,7 @@ bool FindLine(const CliRequest& request, const CStringArray& lines, NumberedLine
     return false;
 }
 
-// The edit of one request on the file's lines; FALSE with the refusal.
+// The edit of one request on the file's lines; FALSE with the refusal, the lines then of no use.
 bool Edit(const CliRequest& request, CStringArray& lines, std::string& done, std::string& refusal) {
     BootIniDocument document(lines);
     NumberedLine line{};
@@ -139,18 +139,20 @@ bool Edit(const CliRequest& request, CStringArray& lines, std::string& done, std
                    std::to_string(line.number + 1) + ".";
             return true;
         }
-        case CliRequest::Command::kDelete:
-            if (line.isDefault && IsLastLineOfDefault(lines, lineIndex)) {
-                refusal = "Line " + std::to_string(line.number) +
-                          " is the line the loader starts by default. Make another line the "
-                          "default first: tarnwick default " +
-                          request.path + " LINE.";
-                return false;
-            }
+        case CliRequest::Command::kDelete: {
+            const bool lastOfDefault = line.isDefault && IsLastLineOfDefault(lines, lineIndex);
             if (!document.DeleteBootLine(lineIndex, refusal))
                 return false;
+            if (lastOfDefault) {
+                refusal = "Line " + std::to_string(line.number) +
+                          " is the line the loader starts by default. Make another line the "
+                          "default first: " +
+                          request.program + " default " + request.path + " LINE.";
+                return false;
+            }
             done = "Line " + std::to_string(line.number) + " was deleted.";
             return true;
+        }
         case CliRequest::Command::kDefault:
             SetBootDefault(lines, record.m_strArcPath);
             // The loader names its default by ARC path and starts the first line that has it.

@@ -315,7 +315,10 @@ TEST_P(Refusals, SayWhyAndWriteNothing) {
 INSTANTIATE_TEST_SUITE_P(Commands, Refusals, ::testing::ValuesIn(kRefusalCases), CaseNameOf());
 
 TEST_F(Drive, DeleteRefusesTheOnlyLine) {
-    const std::string only = "[operating systems]\r\nmulti(0)=\"A\"\r\nnot a boot line\r\n";
+    // The only line is the default too: the message is the one that applies whatever the default.
+    const std::string only =
+        "[boot loader]\r\ndefault=multi(0)\r\n[operating systems]\r\nmulti(0)=\"A\"\r\n"
+        "not a boot line\r\n";
     WriteHostFile(m_drive / "BOOT.INI", only);
     const CliOutcome outcome = Run({"delete", "DRIVE", "1"});
     EXPECT_EQ(outcome.status, 1);
