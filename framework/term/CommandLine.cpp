@@ -143,6 +143,7 @@ std::string UsageText() {
            "\n"
            "Commands for scripts (each with its --help):\n"
            "  tarnwick list|show|set|copy|delete|default|timeout|restore DRIVE-FOLDER ...\n"
+           "A drive folder named like a command is edited with: tarnwick -- FOLDER\n"
            "\n"
            "Keys: Tab moves between controls, Alt+letter uses a control's underlined letter,\n"
            "Space ticks a box, Enter is OK, Escape is Cancel, F1 explains the focused control.\n";

@@ -54,11 +54,12 @@ std::string Text(HWND window) {
 
 class RunningProgram {
 public:
-    RunningProgram() {
+    // arguments: what follows the program's name on its command line.
+    explicit RunningProgram(const std::string& arguments = "") {
         const std::string path = WindowsPath(TARNWICK_EXE);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        std::string commandLine = "\"" + path + "\"";
+        std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
         m_started = ::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
                                      nullptr, nullptr, &startup, &m_process) != FALSE;
     }
@@ -124,6 +125,39 @@ TEST(EndToEnd, TheProgramEditsACommitsAndBacksUpBootIni) {
     EXPECT_EQ(AttributesOf(kBootIni), kProtected);
     EXPECT_EQ(ReadWholeFile(kBackup), kFixture);
     EXPECT_EQ(::GetPrivateProfileIntA("Tarnwick", "WarnUser", 0, "tarnwick.INI"), 1u);
+    ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
+}
+
+// tarnwick.exe DRIVE: the drive named on the command line is the one looked at, and one without
+// a BOOT.INI is told for what it holds.
+TEST(EndToEnd, TheDriveOnTheCommandLineIsTheOneLookedAt) {
+    const char folder[] = "C:\\tarnwick-e2e-drive";
+    ::CreateDirectoryA(folder, nullptr);
+    const std::string bootmgr = std::string(folder) + "\\bootmgr";
+    ASSERT_TRUE(WriteFixtureFile(bootmgr.c_str(), "", kProtected));
+    ASSERT_TRUE(WriteFixtureFile(kBootIni, kFixture, kProtected));
+    ::WritePrivateProfileStringA("Tarnwick", "WarnUser", "1", "tarnwick.INI");
+    const struct {
+        std::string arguments;
+        const char* message;
+    } cases[] = {
+        {std::string("\"") + folder + "\"",
+         "This Windows starts with the Windows Boot Manager; BOOT.INI is not used here."},
+        {"Q:\\no\\such\\folder", "Q:\\no\\such\\folder is not a drive or folder."},
+    };
+    for (const auto& item : cases) {
+        RunningProgram program(item.arguments);
+        ASSERT_TRUE(program.Started()) << "error " << ::GetLastError();
+        HWND message = WaitForWindow("tarnwick");
+        ASSERT_NE(message, nullptr) << item.arguments;
+        EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)).rfind(item.message, 0), 0u)
+            << Text(::GetDlgItem(message, 0xFFFF));
+        ClickAway(message, IDOK);
+        program.WaitForExit();
+    }
+    EXPECT_EQ(ReadWholeFile(kBootIni), kFixture);
+    EXPECT_FALSE(Exists((std::string(folder) + "\\BOOT.TMP").c_str()));
+    RemoveFile(bootmgr.c_str());
     ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
 }
 
