@@ -3,7 +3,6 @@
 #include <string>
 
 #include "bootmenu/BootMenuEntries.h"
-#include "bootmenu/BootMenuHelp.h"
 #include "framework/App.h"
 #include "framework/DialogWindow.h"
 #include "res/resource.h"
@@ -27,7 +26,7 @@ std::string DefaultNote(const CStringArray& lines) {
 }  // namespace
 
 CBootMenuDlg::CBootMenuDlg(const CStringArray& lines, CDialog* pParent)
-    : CDialog(IDD_BOOTMENU, pParent), m_arrLines(lines) {}
+    : CBootLinesDlg(IDD_BOOTMENU, lines, pParent) {}
 
 void CBootMenuDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -68,8 +67,8 @@ BOOL CBootMenuDlg::OnInitDialog() {
 }
 
 void CBootMenuDlg::ListLines(int orderPosition) {
-    ListBootMenuEntries(*GetWindow(), IDC_ORDER_LIST, m_arrLines);
-    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines);
+    ListBootMenuEntries(*GetWindow(), IDC_ORDER_LIST, m_arrLines, FALSE);
+    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines, TRUE);
     m_ctlOrderList.SetCurSel(orderPosition < m_ctlOrderList.GetCount() ? orderPosition : -1);
     ShowDefault();
 }
@@ -88,8 +87,7 @@ void CBootMenuDlg::EnableMoves() {
 void CBootMenuDlg::OnSelchangeDefault() {
     if (!MakeSelectedEntryTheDefault(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines))
         return;
-    // A new timeout= or section moves the lines: both lists get their new indices. The loader
-    // starts the first line with the chosen path, which may be an earlier one.
+    // A new timeout= or section moves the lines: both lists get their new indices.
     ListLines(m_ctlOrderList.GetCurSel());
     GetWindow()->SetText(IDC_BOOTMENU_NOTE, "");
 }
@@ -130,14 +128,4 @@ void CBootMenuDlg::OnOK() {
         SetBootTimeout(m_arrLines, seconds);
     }
     CDialog::OnOK();
-}
-
-BOOL CBootMenuDlg::OnHelpRequest(const HelpRequest& request) {
-    if (request.contextType == HELPINFO_WINDOW)
-        ShowBootMenuHelp(*GetWindow(), request.controlId, request.mousePos, FALSE);
-    return TRUE;
-}
-
-void CBootMenuDlg::OnContextHelp(CWnd* pWnd, CPoint point) {
-    ShowBootMenuHelp(*GetWindow(), pWnd ? pWnd->GetDlgCtrlID() : 0, point, TRUE);
 }

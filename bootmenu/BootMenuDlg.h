@@ -1,18 +1,14 @@
 // CBootMenuDlg: the boot loader's menu as a whole - how long it waits (timeout=), which line it
-// starts by default (default=) and the order of the lines. It works on a copy of the file's
-// lines; its owner takes them back after OK. Only what the user changed changes in them.
+// starts by default (default=) and the order of the lines. Only what the user changed changes in
+// the lines it gives back.
 #pragma once
 
+#include "bootmenu/BootLinesDlg.h"
 #include "framework/Controls.h"
-#include "framework/Dialog.h"
-#include "framework/String.h"
 
-class CBootMenuDlg : public CDialog {
+class CBootMenuDlg : public CBootLinesDlg {
 public:
     CBootMenuDlg(const CStringArray& lines, CDialog* pParent);
-
-    // The file's lines with the user's changes, once the dialog ended with OK.
-    const CStringArray& GetLines() const { return m_arrLines; }
 
     CEdit m_ctlTimeoutEdit;
     CSpinButtonCtrl m_ctlTimeoutSpin;
@@ -26,8 +22,6 @@ public:
     void OnSelchangeOrder();
     void OnMoveUp();
     void OnMoveDown();
-    BOOL OnHelpRequest(const HelpRequest& request);
-    void OnContextHelp(CWnd* pWnd, CPoint point);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -45,8 +39,7 @@ private:
     void EnableMoves();
     void MoveSelected(int step);
 
-    // The working copy: moves and the chosen default go into it at once, the timeout at OK.
-    CStringArray m_arrLines;
+    // Moves and the chosen default go into m_arrLines at once, the timeout at OK.
     // The timeout as the dialog first showed it: left alone, timeout= is not touched.
     CString m_strTimeoutShown;
 };

@@ -6,11 +6,16 @@
 
 class IDialogWindow;
 
+// What the boot loader's menu shows for a boot line: its label, or its ARC path when it has none.
+CString BootLineName(const CString& line);
 // "Label - ARC path" of a boot line; the ARC path alone for a line without a label.
 CString BootMenuEntryText(const CString& line);
 
-// Fills the combo or list box id with the boot lines of lines.
-void ListBootMenuEntries(IDialogWindow& window, int id, const CStringArray& lines);
+// Fills the combo or list box id with the boot lines of lines. With candidates only, a line whose
+// ARC path an earlier line has is left out: the loader would start that one for its path, so it
+// can't be the default line.
+void ListBootMenuEntries(IDialogWindow& window, int id, const CStringArray& lines,
+                         BOOL candidatesOnly);
 
 // The entry of the list whose line is lineIndex; -1 when none is.
 int FindBootMenuEntry(const IDialogWindow& window, int id, int lineIndex);

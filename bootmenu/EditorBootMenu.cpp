@@ -45,9 +45,12 @@ void CBootEditDlg::OnBootMenu() {
             break;
         }
     }
-    if (m_ctlBootLineList.GetCount() > 0)
+    if (m_ctlBootLineList.GetCount() > 0) {
         PresentListEntry(position);
-    MarkUnchanged();
+        MarkUnchanged();
+    } else {
+        PresentNoLine();
+    }
     m_bApplied = TRUE;
 }
 
@@ -60,9 +63,8 @@ void CBootEditDlg::ShowDefaultLine() {
     CString arcPath;
     if (ReadBootDefault(m_arrLines, arcPath)) {
         const int defaultLine = FindDefaultBootLine(m_arrLines);
-        title += defaultLine < 0
-                     ? " - the default line is missing"
-                     : " - default: " + BootMenuEntryText(m_arrLines[defaultLine]).str();
+        title += defaultLine < 0 ? " - the default line is missing"
+                                 : " - default: " + BootLineName(m_arrLines[defaultLine]).str();
     }
     window->SetText(0, title.c_str());
 }

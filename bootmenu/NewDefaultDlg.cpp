@@ -1,12 +1,11 @@
 #include "bootmenu/NewDefaultDlg.h"
 
 #include "bootmenu/BootMenuEntries.h"
-#include "bootmenu/BootMenuHelp.h"
 #include "framework/DialogWindow.h"
 #include "res/resource.h"
 
 CNewDefaultDlg::CNewDefaultDlg(const CStringArray& linesAfter, CDialog* pParent)
-    : CDialog(IDD_NEWDEFAULT, pParent), m_arrLines(linesAfter) {}
+    : CBootLinesDlg(IDD_NEWDEFAULT, linesAfter, pParent) {}
 
 void CNewDefaultDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -20,7 +19,7 @@ END_MESSAGE_MAP()
 
 BOOL CNewDefaultDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines);
+    ListBootMenuEntries(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines, TRUE);
     // The first line of the menu is offered: the one a user sees on top.
     m_ctlDefaultList.SetCurSel(0);
     return TRUE;
@@ -29,14 +28,4 @@ BOOL CNewDefaultDlg::OnInitDialog() {
 void CNewDefaultDlg::OnOK() {
     MakeSelectedEntryTheDefault(*GetWindow(), IDC_DEFAULT_LIST, m_arrLines);
     CDialog::OnOK();
-}
-
-BOOL CNewDefaultDlg::OnHelpRequest(const HelpRequest& request) {
-    if (request.contextType == HELPINFO_WINDOW)
-        ShowBootMenuHelp(*GetWindow(), request.controlId, request.mousePos, FALSE);
-    return TRUE;
-}
-
-void CNewDefaultDlg::OnContextHelp(CWnd* pWnd, CPoint point) {
-    ShowBootMenuHelp(*GetWindow(), pWnd ? pWnd->GetDlgCtrlID() : 0, point, TRUE);
 }

@@ -127,20 +127,20 @@ const ControlTemplate kWarnUserControls[] = {
 // Boot Menu: the loader's timeout and default line, and the order of the boot lines.
 constexpr DWORD kDropDownList = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
 const ControlTemplate kBootMenuControls[] = {
-    {IDC_BOOTMENU_NOTE, ControlKind::kStaticText, "", 7, 7, 286, 16, SS_LEFT | SS_NOPREFIX, 0},
+    {IDC_BOOTMENU_NOTE, ControlKind::kStaticText, "", 7, 7, 326, 16, SS_LEFT | SS_NOPREFIX, 0},
     {IDC_STATIC, ControlKind::kStaticText, "&Timeout (seconds):", 7, 30, 70, 8, kGroupText, 0},
     {IDC_TIMEOUT_EDIT, ControlKind::kEdit, "", 80, 28, 40, 14, kEdit | ES_NUMBER, 0},
     {IDC_TIMEOUT_SPIN, ControlKind::kUpDown, "", 120, 28, 11, 14,
      UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0},
     {IDC_STATIC, ControlKind::kStaticText, "&Default line:", 7, 48, 70, 8, kGroupText, 0},
-    {IDC_DEFAULT_LIST, ControlKind::kComboBox, "", 80, 46, 213, 80, kDropDownList, 0},
+    {IDC_DEFAULT_LIST, ControlKind::kComboBox, "", 80, 46, 253, 80, kDropDownList, 0},
     {IDC_STATIC, ControlKind::kStaticText, "&Order of the menu:", 7, 66, 100, 8, kGroupText, 0},
-    {IDC_ORDER_LIST, ControlKind::kListBox, "", 7, 76, 230, 66,
+    {IDC_ORDER_LIST, ControlKind::kListBox, "", 7, 76, 270, 66,
      LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP, 0},
-    {IDC_MOVE_UP, ControlKind::kPushButton, "Move &Up", 243, 76, 50, 14, kButton, 0},
-    {IDC_MOVE_DOWN, ControlKind::kPushButton, "Move Do&wn", 243, 94, 50, 14, kButton, 0},
-    {IDOK, ControlKind::kDefPushButton, "OK", 189, 150, 50, 14, kDefaultButton, 0},
-    {IDCANCEL, ControlKind::kPushButton, "Cancel", 243, 150, 50, 14, kButton, 0},
+    {IDC_MOVE_UP, ControlKind::kPushButton, "Move &Up", 283, 76, 50, 14, kButton, 0},
+    {IDC_MOVE_DOWN, ControlKind::kPushButton, "Move Do&wn", 283, 94, 50, 14, kButton, 0},
+    {IDOK, ControlKind::kDefPushButton, "OK", 229, 150, 50, 14, kDefaultButton, 0},
+    {IDCANCEL, ControlKind::kPushButton, "Cancel", 283, 150, 50, 14, kButton, 0},
 };
 
 // The question Delete Line asks before it removes the line the loader starts by default.
@@ -148,11 +148,11 @@ const ControlTemplate kNewDefaultControls[] = {
     {IDC_STATIC, ControlKind::kStaticText,
      "The line you delete is the one the boot loader starts by default. Choose the line it "
      "starts instead, or Cancel to keep the line.",
-     7, 7, 286, 24, SS_LEFT | SS_NOPREFIX, 0},
+     7, 7, 326, 24, SS_LEFT | SS_NOPREFIX, 0},
     {IDC_STATIC, ControlKind::kStaticText, "&Default line:", 7, 38, 60, 8, kGroupText, 0},
-    {IDC_DEFAULT_LIST, ControlKind::kComboBox, "", 70, 36, 223, 40, kDropDownList, 0},
-    {IDOK, ControlKind::kDefPushButton, "OK", 189, 60, 50, 14, kDefaultButton, 0},
-    {IDCANCEL, ControlKind::kPushButton, "Cancel", 243, 60, 50, 14, kButton, 0},
+    {IDC_DEFAULT_LIST, ControlKind::kComboBox, "", 70, 36, 263, 40, kDropDownList, 0},
+    {IDOK, ControlKind::kDefPushButton, "OK", 229, 60, 50, 14, kDefaultButton, 0},
+    {IDCANCEL, ControlKind::kPushButton, "Cancel", 283, 60, 50, 14, kButton, 0},
 };
 
 template <class T, int N>
@@ -171,9 +171,9 @@ const DialogTemplate kTemplates[] = {
      CountOf(kEditorInitData)},
     {IDD_WARNUSER, "Tarn Continue Execution Dialog", 0, 0, 212, 116, kModalDialog, 0,
      "MS Sans Serif", 8, kWarnUserControls, CountOf(kWarnUserControls), nullptr, 0},
-    {IDD_BOOTMENU, "Boot Menu", 0, 0, 300, 171, kModalDialog | DS_CENTER, 0, "MS Sans Serif", 8,
+    {IDD_BOOTMENU, "Boot Menu", 0, 0, 340, 171, kModalDialog | DS_CENTER, 0, "MS Sans Serif", 8,
      kBootMenuControls, CountOf(kBootMenuControls), nullptr, 0},
-    {IDD_NEWDEFAULT, "Delete the Default Line", 0, 0, 300, 81, kModalDialog | DS_CENTER, 0,
+    {IDD_NEWDEFAULT, "Delete the Default Line", 0, 0, 340, 81, kModalDialog | DS_CENTER, 0,
      "MS Sans Serif", 8, kNewDefaultControls, CountOf(kNewDefaultControls), nullptr, 0},
 };
 

@@ -85,6 +85,10 @@ drive syscommand "Tarn" 16
 shoot "About Tarn" about.png
 drive click "About Tarn" 1
 drive wait "Tarn"
+drive syscommand "Tarn" 48         # ID_SYSMENU_BOOTMENU: the Boot Menu
+shoot "Boot Menu" bootmenu.png
+drive click "Boot Menu" 2
+drive wait "Tarn"
 drive click "Tarn" 2
 wineserver -w
 rm -f "$out/screen.png"

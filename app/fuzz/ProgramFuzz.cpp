@@ -17,6 +17,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -170,9 +171,14 @@ const char* const kTexts[] = {"x", "12",      "/",   "\"",           " ", "COM",
                               "9", "hal.dll", "a b", "halaacpi.dll", "[", "115", "1394"};
 
 // kRemoveAt: the line at index goes; when it was the default line, default= may name another.
-enum class Change { kNone, kReplaceAt, kInsertAt, kRemoveAt };
+// kBootMenu: boot lines trade places, the loader's timeout= and default= change or are added,
+// with the section's header when there was none.
+enum class Change { kNone, kReplaceAt, kInsertAt, kRemoveAt, kBootMenu };
 
-bool IsDefaultKeyLine(const std::string& line) {
+// The key of a "key = value" line in lower case, blanks left out; empty without "=".
+std::string KeyOf(const std::string& line) {
+    if (line.find('=') == std::string::npos)
+        return std::string();
     std::string key;
     for (char c : line) {
         if (c == '=')
@@ -180,7 +186,39 @@ bool IsDefaultKeyLine(const std::string& line) {
         if (c != ' ' && c != '\t')
             key += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
-    return key == "default" && line.find('=') != std::string::npos;
+    return key;
+}
+
+bool IsDefaultKeyLine(const std::string& line) {
+    return KeyOf(line) == "default";
+}
+
+// Empty when after is before with what the Boot Menu may change.
+std::string DescribeMenuChange(const std::vector<std::string>& before,
+                               const std::vector<std::string>& after) {
+    const auto others = [](const std::vector<std::string>& lines) {
+        std::vector<std::string> kept;
+        for (const std::string& line : lines) {
+            const std::string key = KeyOf(line);
+            if (key != "default" && key != "timeout" &&
+                !IsHeaderLine(CString(line), "[boot loader]"))
+                kept.push_back(line);
+        }
+        return kept;
+    };
+    std::vector<std::string> left = others(before);
+    std::vector<std::string> right = others(after);
+    if (left.size() != right.size())
+        return "the Boot Menu added or removed a line that is no key of the loader";
+    CBootLine parsed;
+    for (size_t i = 0; i < left.size(); ++i) {
+        if (left[i] != right[i] &&
+            !(parsed.ParseLine(left[i].c_str()) && parsed.ParseLine(right[i].c_str())))
+            return "the Boot Menu changed a line that is no boot line";
+    }
+    std::sort(left.begin(), left.end());
+    std::sort(right.begin(), right.end());
+    return left == right ? "" : "the Boot Menu changed the text of a boot line";
 }
 
 // Empty when after is before with at most the change the action may make at index.
@@ -188,12 +226,15 @@ std::string DescribeLineChange(const std::vector<std::string>& before,
                                const std::vector<std::string>& after, Change allowed, int index) {
     if (after == before)
         return "";
+    if (allowed == Change::kBootMenu)
+        return DescribeMenuChange(before, after);
     const size_t at = static_cast<size_t>(index);
     if (index < 0 || at > before.size() || (allowed != Change::kInsertAt && at == before.size()))
         allowed = Change::kNone;  // no line was selected, so none may change
     std::vector<std::string> expected = before;
     switch (allowed) {
         case Change::kNone:
+        case Change::kBootMenu:
             return "lines changed without an edit";
         case Change::kReplaceAt:
             if (after.size() == before.size())
@@ -256,6 +297,43 @@ private:
         }
     }
 
+    // F2, and a few random actions in the Boot Menu, ended with OK or Cancel. From the changed
+    // state F2 is refused with a message and the dialog does not open.
+    void BootMenu(TestDialogWindow& window) {
+        if (!window.IsEnabled(IDC_APPLY)) {
+            std::vector<int> actions;
+            const int count = m_in.ConsumeIntegralInRange(0, 6);
+            for (int i = 0; i < count + 1; ++i)
+                actions.push_back(m_in.ConsumeIntegralInRange(0, 255));
+            m_backend.QueueDialog(IDD_BOOTMENU, [actions](TestDialogWindow& menu) {
+                static const char* const kTimeouts[] = {"5", "0", "999", "1000", "", "30"};
+                for (size_t i = 0; i + 1 < actions.size(); ++i) {
+                    const int what = actions[i] % 5;
+                    const int which = actions[i] / 5;
+                    const int defaults = menu.GetCount(IDC_DEFAULT_LIST);
+                    const int lines = menu.GetCount(IDC_ORDER_LIST);
+                    if (what == 0 && defaults > 0)
+                        menu.Pick(IDC_DEFAULT_LIST, which % defaults);
+                    if (what == 1 && lines > 0)
+                        menu.Pick(IDC_ORDER_LIST, which % lines);
+                    if (what == 2)
+                        menu.Click(IDC_MOVE_UP);
+                    if (what == 3)
+                        menu.Click(IDC_MOVE_DOWN);
+                    if (what == 4) {
+                        menu.ClearText(IDC_TIMEOUT_EDIT);
+                        menu.Type(IDC_TIMEOUT_EDIT, kTimeouts[which % 6]);
+                    }
+                }
+                if (actions.back() % 2 == 0)
+                    menu.PressOK();  // refused for a bad timeout, with a message
+                if (menu.IsOpen())
+                    menu.PressCancel();
+            });
+        }
+        window.PressFunctionKey(VK_F2);
+    }
+
     static int SelectedLine(TestDialogWindow& window) {
         int position = window.GetCurSel(IDC_BOOTLINE_LIST);
         return position < 0 ? -1
@@ -263,7 +341,7 @@ private:
     }
 
     Change Act(TestDialogWindow& window) {
-        switch (m_in.ConsumeIntegralInRange(0, 15)) {
+        switch (m_in.ConsumeIntegralInRange(0, 16)) {
             case 0:
             case 1:
                 window.Click(Pick(m_in, kSwitchBoxes));
@@ -311,6 +389,9 @@ private:
             case 12:
                 window.Click(IDC_COPY_LINE);
                 return Change::kInsertAt;
+            case 16:
+                BootMenu(window);
+                return Change::kBootMenu;
             case 13: {
                 // Deleting the default line asks for the new default: one is chosen, or the
                 // line kept.

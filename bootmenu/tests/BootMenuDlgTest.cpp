@@ -10,16 +10,6 @@
 namespace {
 
 const char kXpPath[] = "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS";
-const char kXp[] =
-    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
-    "/noexecute=optin /fastdetect";
-const char kWin2000[] =
-    "multi(0)disk(0)rdisk(0)partition(2)\\WINNT=\"Windows 2000\" /debugport=com2 /baudrate=115200";
-const char kPrevious[] = "C:\\=\"Previous Operating System on C:\"";
-const char kXpEntry[] =
-    "Microsoft Windows XP Professional - multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS";
-const char kWin2000Entry[] = "Windows 2000 - multi(0)disk(0)rdisk(0)partition(2)\\WINNT";
-const char kPreviousEntry[] = "Previous Operating System on C: - C:\\";
 
 using MenuDriver = std::function<void(TestDialogWindow&)>;
 
@@ -129,36 +119,37 @@ MenuDriver MoveLastToTop() {
     };
 }
 
-const std::string kBootLines = CrLfLines({"[operating systems]", kXp, kWin2000, kPrevious});
+const std::string kBootLines =
+    CrLfLines({"[operating systems]", kXpLine, kWin2000Line, kPreviousLine});
 const std::string kBootLoader = CrLfLines({"[boot loader]"});
 
 const WriteCase kWriteCases[] = {
     {"TimeoutOnly", kThreeLineBootIni, SetTimeout("5"),
      CrLfLines({"[boot loader]", "timeout=5",
-                "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]", kXp,
-                kWin2000, kPrevious})},
+                "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]",
+                kXpLine, kWin2000Line, kPreviousLine})},
     {"ZeroTimeout", kThreeLineBootIni, SetTimeout("0"),
      CrLfLines({"[boot loader]", "timeout=0",
-                "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]", kXp,
-                kWin2000, kPrevious})},
+                "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]",
+                kXpLine, kWin2000Line, kPreviousLine})},
     {"SpinUp", kThreeLineBootIni,
      [](TestDialogWindow& menu) { menu.PressSpinUp(IDC_TIMEOUT_SPIN); },
      CrLfLines({"[boot loader]", "timeout=31",
-                "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]", kXp,
-                kWin2000, kPrevious})},
+                "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]",
+                kXpLine, kWin2000Line, kPreviousLine})},
     {"DefaultOnly", kThreeLineBootIni, PickDefault(2),
-     CrLfLines({"[boot loader]", "timeout=30", "default=C:\\", "[operating systems]", kXp, kWin2000,
-                kPrevious})},
+     CrLfLines({"[boot loader]", "timeout=30", "default=C:\\", "[operating systems]", kXpLine,
+                kWin2000Line, kPreviousLine})},
     {"SameDefaultWrittenOtherwiseStaysAsItIs",
      CrLfLines({"[boot loader]", " Default = MULTI(0)disk(0)rdisk(0)partition(1)\\windows",
-                "[operating systems]", kXp}),
+                "[operating systems]", kXpLine}),
      PickDefault(0),
      CrLfLines({"[boot loader]", " Default = MULTI(0)disk(0)rdisk(0)partition(1)\\windows",
-                "[operating systems]", kXp})},
+                "[operating systems]", kXpLine})},
     {"MoveLastToTop", kThreeLineBootIni, MoveLastToTop(),
      CrLfLines({"[boot loader]", "timeout=30",
                 "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]",
-                kPrevious, kXp, kWin2000})},
+                kPreviousLine, kXpLine, kWin2000Line})},
     {"FirstLineToTheBottom", kThreeLineBootIni,
      [](TestDialogWindow& menu) {
          menu.Click(IDC_MOVE_DOWN);
@@ -167,26 +158,27 @@ const WriteCase kWriteCases[] = {
      },
      CrLfLines({"[boot loader]", "timeout=30",
                 "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS", "[operating systems]",
-                kWin2000, kPrevious, kXp})},
+                kWin2000Line, kPreviousLine, kXpLine})},
     {"NothingChanged", kThreeLineBootIni, [](TestDialogWindow&) {}, kThreeLineBootIni},
     {"MissingKeysAreAddedInTheSection", kBootLoader + kBootLines,
      Both(PickDefault(1), SetTimeout("5")),
      CrLfLines({"[boot loader]", "timeout=5", "default=multi(0)disk(0)rdisk(0)partition(2)\\WINNT",
-                "[operating systems]", kXp, kWin2000, kPrevious})},
+                "[operating systems]", kXpLine, kWin2000Line, kPreviousLine})},
     {"MissingSectionIsCreatedBeforeTheBootLines", kBootLines, Both(SetTimeout("5"), PickDefault(0)),
      CrLfLines({"[boot loader]", "timeout=5", std::string("default=").append(kXpPath).c_str(),
-                "[operating systems]", kXp, kWin2000, kPrevious})},
+                "[operating systems]", kXpLine, kWin2000Line, kPreviousLine})},
     {"MissingTimeoutLeftMissing", kBootLoader + kBootLines, PickDefault(2),
-     CrLfLines({"[boot loader]", "default=C:\\", "[operating systems]", kXp, kWin2000, kPrevious})},
+     CrLfLines({"[boot loader]", "default=C:\\", "[operating systems]", kXpLine, kWin2000Line,
+                kPreviousLine})},
     {"UntouchedInvalidTimeoutIsKept",
-     CrLfLines({"[boot loader]", "timeout=soon", "[operating systems]", kXp, kPrevious}),
+     CrLfLines({"[boot loader]", "timeout=soon", "[operating systems]", kXpLine, kPreviousLine}),
      PickDefault(1),
-     CrLfLines(
-         {"[boot loader]", "timeout=soon", "default=C:\\", "[operating systems]", kXp, kPrevious})},
+     CrLfLines({"[boot loader]", "timeout=soon", "default=C:\\", "[operating systems]", kXpLine,
+                kPreviousLine})},
     {"MovesAndTheDefaultTogether", kThreeLineBootIni,
      Both(Both(PickDefault(1), SetTimeout("5")), MoveLastToTop()),
      CrLfLines({"[boot loader]", "timeout=5", "default=multi(0)disk(0)rdisk(0)partition(2)\\WINNT",
-                "[operating systems]", kPrevious, kXp, kWin2000})},
+                "[operating systems]", kPreviousLine, kXpLine, kWin2000Line})},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, BootMenuWriteTest, ::testing::ValuesIn(kWriteCases), CaseName());
@@ -221,14 +213,20 @@ TEST(BootMenu, RefusesATimeoutOver999AndStaysOpen) {
     EXPECT_EQ(harness.ReadFile("C:\\BOOT.TMP"), kThreeLineBootIni);
 }
 
-TEST(BootMenu, TheDefaultListShowsTheLineTheLoaderStarts) {
-    // Two lines share an ARC path: choosing the second names the path, and the loader starts the
-    // first line with it.
+// Two lines share an ARC path: the loader starts the first line with it, so only that one can be
+// the default line. The one after it becomes a candidate once it is moved before it.
+TEST(BootMenu, TheDefaultListOffersOnlyLinesTheLoaderCanStart) {
     ProgramHarness harness;
-    RunBootMenu(harness, SectionFile({kXp, kPrevious, "C:\\=\"Second\""}),
+    RunBootMenu(harness, SectionFile({kXpLine, kPreviousLine, "C:\\=\"Second\""}),
                 [](TestDialogWindow& menu) {
+                    EXPECT_EQ(menu.Entries(IDC_DEFAULT_LIST),
+                              (std::vector<CString>{kXpEntry, kPreviousEntry}));
                     EXPECT_EQ(menu.GetCurSel(IDC_DEFAULT_LIST), -1);
-                    menu.Pick(IDC_DEFAULT_LIST, 2);
+                    menu.Pick(IDC_DEFAULT_LIST, 1);
+                    menu.Pick(IDC_ORDER_LIST, 2);
+                    menu.Click(IDC_MOVE_UP);
+                    EXPECT_EQ(menu.Entries(IDC_DEFAULT_LIST),
+                              (std::vector<CString>{kXpEntry, "Second - C:\\"}));
                     EXPECT_EQ(menu.GetCurSel(IDC_DEFAULT_LIST), 1);
                     menu.PressCancel();
                 });
@@ -241,10 +239,10 @@ TEST(BootMenu, TheNoteSaysWhenTheDefaultIsMissing) {
         const char* note;
     };
     const Case cases[] = {
-        {SectionFile({kXp}),
+        {SectionFile({kXpLine}),
          "BOOT.INI names no default line. Choose the line the boot loader starts when the user "
          "picks none."},
-        {CrLfLines({"[boot loader]", "default=multi(9)", "[operating systems]", kXp}),
+        {CrLfLines({"[boot loader]", "default=multi(9)", "[operating systems]", kXpLine}),
          "The default line, multi(9), is none of the boot lines: the boot loader cannot start "
          "it. Choose the default line."},
     };
@@ -293,6 +291,31 @@ TEST(BootMenu, TheEditorKeepsShowingItsLineWhereverItMoved) {
         EXPECT_EQ(dialog.m_bApplied, 1);
         window.PressCancel();
     });
+    EXPECT_EQ(harness.backend.Problems(), "");
+}
+
+// Without a boot line the timeout can still be set; the editor stays without a line to edit.
+TEST(BootMenu, WorksOnAFileWithoutBootLines) {
+    ProgramHarness harness;
+    harness.backend.QueueDialog(IDD_BOOTMENU, [](TestDialogWindow& menu) {
+        EXPECT_EQ(menu.GetCount(IDC_ORDER_LIST), 0);
+        EXPECT_FALSE(menu.IsEnabled(IDC_MOVE_UP));
+        EXPECT_FALSE(menu.IsEnabled(IDC_MOVE_DOWN));
+        SetTimeout("3")(menu);
+        menu.PressOK();
+    });
+    harness.RunEditor(CrLfLines({"[operating systems]", "no boot line"}),
+                      [](TestDialogWindow& window, CBootEditDlg& dialog) {
+                          window.PressFunctionKey(VK_F2);
+                          EXPECT_EQ(dialog.m_bApplied, 1);
+                          EXPECT_EQ(Mismatches(window, {Enabled(IDC_COPY_LINE, false),
+                                                        Enabled(IDC_DELETE_LINE, false),
+                                                        Enabled(IDC_APPLY, false)}),
+                                    "");
+                          window.PressCancel();
+                      });
+    EXPECT_EQ(harness.ReadFile("C:\\BOOT.TMP"),
+              CrLfLines({"[boot loader]", "timeout=3", "[operating systems]", "no boot line"}));
     EXPECT_EQ(harness.backend.Problems(), "");
 }
 

@@ -11,6 +11,17 @@ const char kThreeLineBootIni[] =
     "/baudrate=115200\r\n"
     "C:\\=\"Previous Operating System on C:\"\r\n";
 
+const char kXpLine[] =
+    "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"Microsoft Windows XP Professional\" "
+    "/noexecute=optin /fastdetect";
+const char kWin2000Line[] =
+    "multi(0)disk(0)rdisk(0)partition(2)\\WINNT=\"Windows 2000\" /debugport=com2 /baudrate=115200";
+const char kPreviousLine[] = "C:\\=\"Previous Operating System on C:\"";
+const char kXpEntry[] =
+    "Microsoft Windows XP Professional - multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS";
+const char kWin2000Entry[] = "Windows 2000 - multi(0)disk(0)rdisk(0)partition(2)\\WINNT";
+const char kPreviousEntry[] = "Previous Operating System on C: - C:\\";
+
 ProgramHarness::ProgramHarness() {
     SetPlatform(&platform);
     app.SetExecutablePath("C:\\TOOLS\\TARN.EXE");

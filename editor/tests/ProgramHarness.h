@@ -16,6 +16,13 @@
 
 // Three boot lines as a real machine has them, with CR-LF line ends.
 extern const char kThreeLineBootIni[];
+// Its boot lines, each without its line end, and the entries the boot menu's lists show for them.
+extern const char kXpLine[];
+extern const char kWin2000Line[];
+extern const char kPreviousLine[];
+extern const char kXpEntry[];
+extern const char kWin2000Entry[];
+extern const char kPreviousEntry[];
 
 class ProgramHarness {
 public:

@@ -146,7 +146,8 @@ std::string UsageText() {
            "A drive folder named like a command is edited with: tarnwick -- FOLDER\n"
            "\n"
            "Keys: Tab moves between controls, Alt+letter uses a control's underlined letter,\n"
-           "Space ticks a box, Enter is OK, Escape is Cancel, F1 explains the focused control.\n";
+           "Space ticks a box, Enter is OK, Escape is Cancel, F1 explains the focused control,\n"
+           "F2 opens the Boot Menu (timeout, default line, order of the lines).\n";
 }
 
 std::string VersionText() {

@@ -181,6 +181,10 @@ open_editor() {
     wait_for "Boot Line To Modify:"
 }
 
+# order_row_is N TEXT: row N (from 1) of the Boot Menu's order list, which starts on the line
+# after the one with "Move Up", shows TEXT.
+order_row_is() { screen | grep -A"$1" "Move Up" | tail -1 | grep -qF -- "$2"; }
+
 # On the second line: Debug, the debug port COM2 at 115200 baud, Apply.
 tick_debug_com2_on_second_line() {
     key Down                       # the second line of the list
@@ -398,6 +402,45 @@ help)
     wait_gone "Tarn Version 1.0"
     escape
     wait_exit
+    ;;
+
+boot-menu)
+    # The default line, a timeout of 5 and the last line moved to the top, from the Boot Menu
+    # that F2 opens; the commit changes exactly those lines.
+    prepare 1
+    open_editor
+    expect_screen "Tarn - default: Microsoft Windows XP Professional"
+    key M-Space                    # the window menu's last item, with its key
+    wait_for "Boot Menu...  F2"
+    key Up Enter
+    wait_for "Timeout (seconds):"
+    escape                         # Cancel
+    wait_gone "Timeout (seconds):"
+    key F2
+    wait_for "Timeout (seconds):"
+    expect_screen "Order of the menu:"
+    key M-t F1                     # the timeout's one-line help
+    wait_for "Seconds the boot menu waits, 0 to 999."
+    key Space
+    wait_gone "Seconds the boot menu waits"
+    key BSpace BSpace              # 30 becomes 5
+    type_text "5"
+    key M-d Down                   # &Default line: the next line the loader can start
+    wait_for "Default line:       Previous Operating System on C: - C:"
+    key M-o End                    # &Order of the menu: the last line, Move &Up to the top
+    for row in 4 3 2 1; do
+        key M-u
+        poll "the line did not move up to row $row" order_row_is "$row" "Microsoft Windows Recovery"
+    done
+    key M-o Enter                  # OK, from the list (Enter on a button would press it)
+    wait_gone "Timeout (seconds):"
+    wait_for "Tarn - default: Previous Operating System on C:"
+    key Tab Enter                  # OK, from the label field
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+    same_file "$drive/BOOT.INI" "$fixtures/expected/boot-menu.ini"
+    same_file "$drive/BOOT.BAK" "$fixtures/drive/BOOT.INI"
     ;;
 
 not-administrator)
