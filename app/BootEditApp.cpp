@@ -15,6 +15,16 @@ namespace {
 const char kProfileSection[] = "Tarnwick";
 const char kWarnUserKey[] = "WarnUser";
 
+#ifdef _WIN32
+const char kOtherDriveHint[] =
+    "\n\nTo edit the BOOT.INI of another Windows, start Tarnwick with the drive that holds it, "
+    "for example: tarnwick.exe E:";
+#else
+const char kOtherDriveHint[] =
+    "\n\nTo edit the BOOT.INI of another Windows, start Tarnwick with the folder where its "
+    "drive is mounted, for example: tarnwick /mnt/windows";
+#endif
+
 void ShowError(LPCSTR text) {
     AfxMessageBox(text, MB_OK | MB_ICONSTOP);
 }
@@ -81,6 +91,16 @@ BOOL CBootEditApp::InitInstance() {
                                   ": it is a link to another file, and Tarnwick never reads or "
                                   "writes through links. Nothing was changed.";
             ShowError(message.c_str());
+            return FALSE;
+        }
+    }
+
+    // A drive without BOOT.INI may hold a later Windows: say so rather than only that the copy
+    // failed.
+    if (!platform.FileExists(kBootIniPath)) {
+        const std::string found = DescribeDriveWithoutBootIni();
+        if (!found.empty()) {
+            ShowError((found + kOtherDriveHint).c_str());
             return FALSE;
         }
     }

@@ -1,5 +1,7 @@
 #include "editor/BootEditDlg.h"
 
+#include "bootline/OptionRules.h"
+
 #include "framework/App.h"
 #include "framework/Backend.h"
 #include "res/resource.h"
@@ -155,10 +157,9 @@ BOOL CBootEditDlg::OnInitDialog() {
 }
 
 void CBootEditDlg::FillDebugPortList() {
-    static const char* const kPorts[] = {"1394", "COM1", "COM2", "COM3", "COM4"};
-    for (const char* port : kPorts)
-        m_ctlDebugPortList.AddString(port);
-    SelectListEntry(m_ctlDebugPortList, m_txtDebugPort, 1);
+    for (int port = 0; port < kDebugPortCount; ++port)
+        m_ctlDebugPortList.AddString(kDebugPortNames[port]);
+    SelectListEntry(m_ctlDebugPortList, m_txtDebugPort, kDebugPortCom1);
     SelectListEntry(m_ctlBaudRateList, m_txtBaudRate, 0);
     UpdateData(FALSE);
 }

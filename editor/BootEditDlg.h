@@ -183,12 +183,6 @@ private:
     void EnableChannelControls(BOOL enable);
     // Closes the staging file and forgets its lines; OK and Cancel both start with this.
     void CloseStagingFile();
-    // Checks a line about to be written into the section; shows a message and returns FALSE
-    // when it would not be read back as the same boot line.
-    BOOL CheckComposedLine(const CString& line);
-    // Checks the controls' values before Apply takes them; shows a message naming the field
-    // and returns FALSE for a value that would change the meaning of the line.
-    BOOL CheckFieldsForApply();
     // Lists the boot lines of m_arrLines in the boot-line list (store/StagingFile.cpp).
     void ListBootLines();
 };

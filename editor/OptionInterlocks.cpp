@@ -1,12 +1,17 @@
 // The option handlers: they keep related options consistent while the user edits a line, fill in
 // defaults, and put the dialog into its changed state, in which Apply is the only way on.
+#include "bootline/OptionRules.h"
 #include "editor/BootEditDlg.h"
 
 namespace {
 
-// Entries of the debug-port list.
-const int kPort1394 = 0;
-const int kPortCom1 = 1;
+const int kPort1394 = kDebugPort1394;
+const int kPortCom1 = kDebugPortCom1;
+
+InterlockedFlags DialogFlags(CBootEditDlg& dialog) {
+    return {&dialog.m_chkDebug, &dialog.m_chkNoDebug, &dialog.m_chkPae, &dialog.m_chkNoPae,
+            &dialog.m_chkNoLowMem};
+}
 
 // A checked HAL or kernel box offers its "..." button and field with the default file; an
 // unchecked one empties and disables them.
@@ -41,34 +46,23 @@ void CBootEditDlg::OnOptionChanged() {
 }
 
 void CBootEditDlg::OnDebugBox() {
-    ApplyOptionRule([this] { m_chkNoDebug = 0; });
+    ApplyOptionRule([this] { ApplyInterlock(InterlockedSwitch::kDebug, DialogFlags(*this)); });
 }
 
 void CBootEditDlg::OnNoDebugBox() {
-    ApplyOptionRule([this] { m_chkDebug = 0; });
+    ApplyOptionRule([this] { ApplyInterlock(InterlockedSwitch::kNoDebug, DialogFlags(*this)); });
 }
 
 void CBootEditDlg::OnPaeBox() {
-    ApplyOptionRule([this] {
-        m_chkNoPae = 0;
-        m_chkNoLowMem = 0;
-    });
+    ApplyOptionRule([this] { ApplyInterlock(InterlockedSwitch::kPae, DialogFlags(*this)); });
 }
 
 void CBootEditDlg::OnNoPaeBox() {
-    ApplyOptionRule([this] {
-        m_chkPae = 0;
-        m_chkNoLowMem = 0;
-    });
+    ApplyOptionRule([this] { ApplyInterlock(InterlockedSwitch::kNoPae, DialogFlags(*this)); });
 }
 
 void CBootEditDlg::OnNoLowMemBox() {
-    // NoLowMem works only with PAE.
-    ApplyOptionRule([this] {
-        if (m_chkNoLowMem && !m_chkPae)
-            m_chkPae = 1;
-        m_chkNoPae = 0;
-    });
+    ApplyOptionRule([this] { ApplyInterlock(InterlockedSwitch::kNoLowMem, DialogFlags(*this)); });
 }
 
 void CBootEditDlg::OnMaxMemBox() {

@@ -12,12 +12,19 @@ const DWORD kBootIniAttributes =
 
 const char kEditsKept[] = "Your edits remain in BOOT.TMP until Tarnwick starts again.";
 
-void ShowError(LPCSTR text) {
-    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
-}
+// The user decides in message boxes.
+class MessageBoxDecisions : public ICommitDecisions {
+public:
+    BOOL CommitOverChange(const std::string& question, BOOL) override {
+        return AfxMessageBox(question.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    }
+    void ReportFailure(const std::string& message) override {
+        AfxMessageBox(message.c_str(), MB_OK | MB_ICONSTOP);
+    }
+};
 
-// FALSE, after telling the user, when one of the commit's files is a link.
-BOOL RefuseLinks() {
+// FALSE, after telling, when one of the commit's files is a link.
+BOOL RefuseLinks(ICommitDecisions& decisions) {
     const struct {
         LPCSTR path;
         LPCSTR name;
@@ -28,7 +35,7 @@ BOOL RefuseLinks() {
             message +=
                 " is a link to another file, and Tarnwick never writes through links, so "
                 "BOOT.INI was not changed.";
-            ShowError(message.c_str());
+            decisions.ReportFailure(message);
             return FALSE;
         }
     }
@@ -45,21 +52,17 @@ DiskState CompareWithStart(const std::string& bootIniAtStart) {
     return platform.FileExists(kBootIniPath) ? DiskState::kUnreadable : DiskState::kRemoved;
 }
 
-BOOL Ask(const std::string& text) {
-    return AfxMessageBox(text.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
-}
-
 // The overwrite and the attributes restored: the end of every commit. A BOOT.INI that can't be
 // replaced gets its attributes back.
-BOOL OverwriteBootIni() {
+BOOL OverwriteBootIni(ICommitDecisions& decisions) {
     IPlatform& platform = Platform();
     if (!platform.ReplaceFileSafely(kStagingPath, kBootIniPath)) {
-        ShowError("Unable to overwrite BOOT.INI exiting");
+        decisions.ReportFailure("Unable to overwrite BOOT.INI exiting");
         platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes);
         return FALSE;
     }
     if (!platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes)) {
-        ShowError("Unable to restore BOOT.INI attributes after overwrite");
+        decisions.ReportFailure("Unable to restore BOOT.INI attributes after overwrite");
         return FALSE;
     }
     return TRUE;
@@ -68,49 +71,59 @@ BOOL OverwriteBootIni() {
 }  // namespace
 
 BOOL CommitStagingFile(const std::optional<std::string>& bootIniAtStart) {
-    if (!RefuseLinks())
+    MessageBoxDecisions decisions;
+    return CommitStagingFile(bootIniAtStart, decisions);
+}
+
+BOOL CommitStagingFile(const std::optional<std::string>& bootIniAtStart,
+                       ICommitDecisions& decisions) {
+    if (!RefuseLinks(decisions))
         return FALSE;
     if (bootIniAtStart) {
         switch (CompareWithStart(*bootIniAtStart)) {
             case DiskState::kAsAtStart:
                 break;
             case DiskState::kChanged:
-                if (!Ask(std::string("BOOT.INI was changed by another program after Tarnwick "
-                                     "started.\n\nPress OK to replace it with your edits (the "
-                                     "changed BOOT.INI is kept in BOOT.BAK), or Cancel to leave "
-                                     "it as it is now. ") +
-                         kEditsKept)) {
+                if (!decisions.CommitOverChange(
+                        std::string("BOOT.INI was changed by another program after Tarnwick "
+                                    "started.\n\nPress OK to replace it with your edits (the "
+                                    "changed BOOT.INI is kept in BOOT.BAK), or Cancel to leave "
+                                    "it as it is now. ") +
+                            kEditsKept,
+                        FALSE)) {
                     return FALSE;
                 }
                 break;
             case DiskState::kRemoved:
-                if (!Ask(std::string("BOOT.INI was removed by another program after Tarnwick "
-                                     "started.\n\nPress OK to write your edits as a new "
-                                     "BOOT.INI, or Cancel to leave the drive without one. ") +
-                         kEditsKept)) {
+                if (!decisions.CommitOverChange(
+                        std::string("BOOT.INI was removed by another program after Tarnwick "
+                                    "started.\n\nPress OK to write your edits as a new "
+                                    "BOOT.INI, or Cancel to leave the drive without one. ") +
+                            kEditsKept,
+                        TRUE)) {
                     return FALSE;
                 }
                 // Nothing to back up: the staging file becomes a new BOOT.INI.
-                return OverwriteBootIni();
+                return OverwriteBootIni(decisions);
             case DiskState::kUnreadable:
-                ShowError((std::string("Unable to read BOOT.INI to check whether another program "
-                                       "changed it, so it was not changed. ") +
-                           kEditsKept)
-                              .c_str());
+                decisions.ReportFailure(
+                    std::string("Unable to read BOOT.INI to check whether another program "
+                                "changed it, so it was not changed. ") +
+                    kEditsKept);
                 return FALSE;
         }
     }
 
     IPlatform& platform = Platform();
     if (!platform.WriteFileAttributes(kBootIniPath, FILE_ATTRIBUTE_NORMAL)) {
-        ShowError("Unable to modify BOOT.INI exiting");
+        decisions.ReportFailure("Unable to modify BOOT.INI exiting");
         return FALSE;
     }
     // The backup is complete and on disk before the overwrite begins.
     if (!platform.ReplaceFileSafely(kBootIniPath, kBackupPath)) {
-        ShowError("Unable to backup BOOT.INI exiting");
+        decisions.ReportFailure("Unable to backup BOOT.INI exiting");
         platform.WriteFileAttributes(kBootIniPath, kBootIniAttributes);
         return FALSE;
     }
-    return OverwriteBootIni();
+    return OverwriteBootIni(decisions);
 }

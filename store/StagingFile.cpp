@@ -86,6 +86,13 @@ BOOL StagingFileHolds(ITextStream& stream, const CStringArray& lines) {
     return ReadStagingLines(stream, readBack) && readBack == lines;
 }
 
+std::string DescribeDriveWithoutBootIni() {
+    IPlatform& platform = Platform();
+    if (platform.FileExists("C:\\bootmgr") || platform.FileExists("C:\\Boot\\BCD"))
+        return "This Windows starts with the Windows Boot Manager; BOOT.INI is not used here.";
+    return std::string();
+}
+
 BOOL IsLink(LPCSTR path) {
     const DWORD attributes = Platform().ReadFileAttributes(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);

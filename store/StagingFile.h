@@ -5,6 +5,7 @@
 // C:\BOOT.BAK receives the previous C:\BOOT.INI at each commit.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "framework/String.h"
@@ -46,6 +47,11 @@ BOOL WriteStagingLines(ITextStream& stream, const CStringArray& lines);
 
 // Reads the file from its start and compares it with lines. Leaves the stream at its end.
 BOOL StagingFileHolds(ITextStream& stream, const CStringArray& lines);
+
+// What a drive without C:\BOOT.INI holds instead, in a sentence for the user: a Windows that
+// starts with the Windows Boot Manager (bootmgr or Boot\BCD at the root). Empty when the root
+// shows nothing known.
+std::string DescribeDriveWithoutBootIni();
 
 // TRUE when path is a symbolic link or a junction. The program never reads or writes its files
 // through one: a link could send a write to any file of the system.

@@ -13,7 +13,9 @@ packages=(
     # terminal program (FINAL CUT; its header needs gpm.h) and its end-to-end tests in tmux
     pkg-config libfinal-dev libgpm-dev tmux
     # the boot path check: registry hives (hivex), and FAT images made at test time
-    libhivex-dev nlohmann-json3-dev mtools dosfstools fdisk
+    libhivex-dev mtools dosfstools fdisk
+    # the command line: its parser, its JSON and its unified diff (header-only, also for mingw)
+    libcli11-dev nlohmann-json3-dev libdtl-dev
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
     ntfs-3g
     # the help texts (written by a Python script), the Windows help file (chmcmd) and its test

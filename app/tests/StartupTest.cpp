@@ -1,6 +1,8 @@
 // Start-up: the privilege check, the warning, the staging copy, and running the editor.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "editor/tests/ProgramHarness.h"
 #include "store/StagingFile.h"
 
@@ -195,6 +197,27 @@ TEST_F(StartupTest, WithoutBootIniBothMessagesAreShownAndTheProgramEnds) {
     EXPECT_FALSE(bare.app.InitInstance());
     EXPECT_TRUE(bare.backend.Dialogs().empty());
     EXPECT_EQ(bare.backend.Problems(), "");
+}
+
+TEST_F(StartupTest, ADriveOfTheWindowsBootManagerIsNamedAsSuch) {
+    for (const char* marker : {"C:\\BOOTMGR", "C:\\Boot\\BCD"}) {
+        ProgramHarness bare;
+        bare.platform.SetProfileValue("Tarnwick", "WarnUser", "1");
+        std::filesystem::create_directory(bare.platform.HostPath("C:\\Boot"));
+        bare.WriteFile(marker, "");
+        EXPECT_FALSE(bare.app.InitInstance());
+        const std::vector<std::string> texts = bare.MessageTexts();
+        ASSERT_EQ(texts.size(), 1u) << marker;
+        EXPECT_EQ(texts[0].rfind("This Windows starts with the Windows Boot Manager; BOOT.INI is "
+                                 "not used here.\n\nTo edit the BOOT.INI of another Windows, "
+                                 "start Tarnwick with the ",
+                                 0),
+                  0u)
+            << texts[0];
+        // Nothing was copied onto the drive.
+        EXPECT_FALSE(bare.Exists(kStagingPath)) << marker;
+        EXPECT_TRUE(bare.backend.Dialogs().empty());
+    }
 }
 
 TEST_F(StartupTest, AFailedAttributeChangeIsToldAndTheEditorStillRuns) {

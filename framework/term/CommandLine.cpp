@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+
+#include <CLI/CLI.hpp>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -16,7 +18,7 @@
 namespace {
 
 // FINAL CUT's own options, passed on to it unchanged.
-const std::set<std::string> kToolkitFlags = {
+const std::vector<std::string> kToolkitFlags = {
     "--no-mouse",
     "--no-optimized-cursor",
     "--no-terminal-detection",
@@ -27,7 +29,7 @@ const std::set<std::string> kToolkitFlags = {
     "--newfont",
     "--dark-theme",
 };
-const std::vector<std::string> kToolkitValueOptions = {"--encoding=", "--log-file="};
+const std::vector<std::string> kToolkitValueOptions = {"--encoding", "--log-file"};
 
 // Kernel file systems that hold no user files; looking into them is pointless and some (autofs)
 // would mount things just by being looked at.
@@ -58,36 +60,51 @@ std::string DecodeMountField(const std::string& field) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     CommandLine line;
-    bool optionsEnded = false;
+    CLI::App app("tarnwick", arguments.empty() ? "tarnwick" : arguments.front());
+    // The program's own usage text stands for the help; CLI11 only tells that it was asked for.
+    app.set_help_flag("-h,--help");
+    bool version = false;
+    app.add_flag("-V,--version", version);
+    std::set<const CLI::Option*> toolkitFlags;
+    for (const std::string& flag : kToolkitFlags)
+        toolkitFlags.insert(app.add_flag(flag));
+    for (const std::string& option : kToolkitValueOptions)
+        app.add_option(option);
     std::vector<std::string> folders;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
-            line.action = CommandLine::Action::kHelp;
-            return line;
-        } else if (!optionsEnded && (argument == "--version" || argument == "-V")) {
-            line.action = CommandLine::Action::kVersion;
-            return line;
-        } else if (!optionsEnded && kToolkitFlags.count(argument)) {
-            line.toolkitOptions.push_back(argument);
-        } else if (!optionsEnded && argument.size() > 1 && argument[0] == '-') {
-            const bool valued =
-                std::any_of(kToolkitValueOptions.begin(), kToolkitValueOptions.end(),
-                            [&](const std::string& prefix) {
-                                return argument.compare(0, prefix.size(), prefix) == 0 &&
-                                       argument.size() > prefix.size();
-                            });
-            if (!valued) {
-                line.action = CommandLine::Action::kError;
-                line.error = "unknown option '" + argument + "'";
-                return line;
-            }
-            line.toolkitOptions.push_back(argument);
-        } else {
-            folders.push_back(argument);
+    app.add_option("DRIVE-FOLDER", folders);
+
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::CallForHelp&) {
+        line.action = CommandLine::Action::kHelp;
+        return line;
+    } catch (const CLI::ParseError& error) {
+        line.action = CommandLine::Action::kError;
+        line.error = error.what();
+        return line;
+    }
+    if (version) {
+        line.action = CommandLine::Action::kVersion;
+        return line;
+    }
+    // FINAL CUT reads its options again from the arguments it is given, in their order.
+    for (const CLI::Option* option : app.parse_order()) {
+        if (option->get_name() == "DRIVE-FOLDER")
+            continue;
+        if (toolkitFlags.count(option)) {
+            line.toolkitOptions.push_back(option->get_name());
+            continue;
         }
+        const std::string value = option->as<std::string>();
+        if (value.empty()) {
+            line.action = CommandLine::Action::kError;
+            line.error = "option " + option->get_name() + " needs a value";
+            return line;
+        }
+        line.toolkitOptions.push_back(option->get_name() + "=" + value);
     }
     if (folders.size() > 1) {
         line.action = CommandLine::Action::kError;
@@ -123,6 +140,10 @@ std::string UsageText() {
            "  --no-color-change, --no-optimized-cursor, --no-sgr-optimizer,\n"
            "  --encoding=utf8|vt100|pc|ascii, --log-file=FILE, --vgafont, --newfont,\n"
            "  --dark-theme\n"
+           "\n"
+           "Commands for scripts (each with its --help):\n"
+           "  tarnwick list|show|set|copy|delete|default|timeout|restore DRIVE-FOLDER ...\n"
+           "A drive folder named like a command is edited with: tarnwick -- FOLDER\n"
            "\n"
            "Keys: Tab moves between controls, Alt+letter uses a control's underlined letter,\n"
            "Space ticks a box, Enter is OK, Escape is Cancel, F1 explains the focused control,\n"

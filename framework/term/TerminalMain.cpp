@@ -11,6 +11,8 @@
 #include <final/final.h>
 
 #include "bootcheck/hive/HiveVersionReader.h"
+#include "cli/CommandLineInterface.h"
+#include "cli/PosixDrive.h"
 #include "framework/App.h"
 #include "framework/term/CommandLine.h"
 #include "framework/term/TermBackend.h"
@@ -79,6 +81,10 @@ std::string ToProgramPath(const std::string& driveFolder, const std::string& hos
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // "tarnwick list /mnt/windows" and the other subcommands are for scripts: no editor.
+    if (argc > 1 && IsSubcommand(argv[1]))
+        return RunCommandLine(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
+                              OpenPosixDrive);
     const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
     switch (commandLine.action) {
         case CommandLine::Action::kHelp:

@@ -32,6 +32,17 @@ CString ModuleFilePath(HMODULE module) {
     }
 }
 
+std::string DriveFromCommandLine(LPCSTR commandLine) {
+    std::string text = commandLine ? commandLine : "";
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = text.substr(1, text.size() - 2);
+    return text;
+}
+
 int RunWin32Application(HINSTANCE instance, LPCSTR executablePath, const Win32RunOptions& options) {
     // The editor's channel field has an up-down control, a common control.
     INITCOMMONCONTROLSEX controls = {};
@@ -44,7 +55,17 @@ int RunWin32Application(HINSTANCE instance, LPCSTR executablePath, const Win32Ru
         return 1;
     Win32Backend backend(instance);
     backend.SetOpenedHook(options.openedHook, options.openedHookContext);
-    Win32Platform win32Platform;
+    std::string driveRoot = "C:\\";
+    std::string driveError;
+    if (!options.platform && !options.drive.empty() &&
+        !Win32DriveRoot(options.drive, driveRoot, driveError)) {
+        SetBackend(&backend);
+        app->SetExecutablePath(executablePath);
+        AfxMessageBox(driveError.c_str(), MB_OK | MB_ICONSTOP);
+        SetBackend(nullptr);
+        return 1;
+    }
+    Win32Platform win32Platform(driveRoot);
     IPlatform& platform = options.platform ? *options.platform : win32Platform;
     IPlatform* previousPlatform = &Platform();
     SetBackend(&backend);

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include <string>
+#include <utility>
 
 #include "platform/win32/Win32TextStream.h"
 
@@ -80,6 +81,36 @@ BOOL FlushFileToDisk(const char* path) {
 
 }  // namespace
 
+Win32Platform::Win32Platform(std::string driveRoot) : m_driveRoot(std::move(driveRoot)) {}
+
+std::string Win32Platform::OnDrive(LPCSTR path) const {
+    const std::string text = path ? path : "";
+    if (text.size() >= 3 && (text[0] == 'C' || text[0] == 'c') && text[1] == ':' && text[2] == '\\')
+        return m_driveRoot + text.substr(3);
+    return text;
+}
+
+BOOL Win32DriveRoot(const std::string& drive, std::string& root, std::string& error) {
+    root = drive;
+    for (char& c : root) {
+        if (c == '/')
+            c = '\\';
+    }
+    if (root.size() == 2 && root[1] == ':')
+        root += '\\';
+    if (root.empty() || root.back() != '\\')
+        root += '\\';
+    const DWORD attributes = ::GetFileAttributesA(root.c_str());
+    if (drive.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        error = drive +
+                " is not a drive or folder. Name the drive that holds BOOT.INI, for "
+                "example E:, or a folder.";
+        return FALSE;
+    }
+    return TRUE;
+}
+
 std::vector<TokenGroup> TokenGroupsFrom(const TOKEN_GROUPS& list) {
     std::vector<TokenGroup> groups;
     groups.reserve(list.GroupCount);
@@ -106,13 +137,19 @@ BOOL Win32Platform::WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value,
     return ::WritePrivateProfileStringA(section, key, value, profileFile);
 }
 
-BOOL Win32Platform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
-    if (RefuseReparsePoints(existing, target))
+BOOL Win32Platform::CopyFileTo(LPCSTR existingPath, LPCSTR targetPath, BOOL failIfExists) {
+    const std::string existing = OnDrive(existingPath);
+    const std::string target = OnDrive(targetPath);
+    if (RefuseReparsePoints(existing.c_str(), target.c_str()))
         return FALSE;
-    return ::CopyFileA(existing, target, failIfExists);
+    return ::CopyFileA(existing.c_str(), target.c_str(), failIfExists);
 }
 
-BOOL Win32Platform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
+BOOL Win32Platform::ReplaceFileSafely(LPCSTR sourcePath, LPCSTR targetPath) {
+    const std::string sourceOnDrive = OnDrive(sourcePath);
+    const std::string targetOnDrive = OnDrive(targetPath);
+    LPCSTR source = sourceOnDrive.c_str();
+    LPCSTR target = targetOnDrive.c_str();
     if (RefuseReparsePoints(source, target))
         return FALSE;
     // Windows refuses to rename over a read-only file, Wine doesn't: refuse here, so the
@@ -140,31 +177,34 @@ BOOL Win32Platform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
 }
 
 DWORD Win32Platform::ReadFileAttributes(LPCSTR path) {
-    return ::GetFileAttributesA(path);
+    return ::GetFileAttributesA(OnDrive(path).c_str());
 }
 
-BOOL Win32Platform::WriteFileAttributes(LPCSTR path, DWORD attributes) {
-    if (RefuseReparsePoints(path))
+BOOL Win32Platform::WriteFileAttributes(LPCSTR programPath, DWORD attributes) {
+    const std::string path = OnDrive(programPath);
+    if (RefuseReparsePoints(path.c_str()))
         return FALSE;
-    return ::SetFileAttributesA(path, attributes);
+    return ::SetFileAttributesA(path.c_str(), attributes);
 }
 
 BOOL Win32Platform::FileExists(LPCSTR path) {
-    return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesA(OnDrive(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::unique_ptr<ITextStream> Win32Platform::OpenTextStream(LPCSTR path) {
-    if (RefuseReparsePoints(path))
+std::unique_ptr<ITextStream> Win32Platform::OpenTextStream(LPCSTR programPath) {
+    const std::string path = OnDrive(programPath);
+    if (RefuseReparsePoints(path.c_str()))
         return nullptr;
-    return Win32TextStream::Open(path);
+    return Win32TextStream::Open(path.c_str());
 }
 
-BOOL Win32Platform::ReadWholeFile(LPCSTR path, std::string& bytes) {
+BOOL Win32Platform::ReadWholeFile(LPCSTR programPath, std::string& bytes) {
     bytes.clear();
-    if (RefuseReparsePoints(path))
+    const std::string path = OnDrive(programPath);
+    if (RefuseReparsePoints(path.c_str()))
         return FALSE;
-    HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return FALSE;
     HandleCloser closer(file);
@@ -181,12 +221,14 @@ BOOL Win32Platform::ReadWholeFile(LPCSTR path, std::string& bytes) {
     }
 }
 
-LockOutcome Win32Platform::LockExclusively(LPCSTR path, std::unique_ptr<IExclusiveLock>& lock) {
+LockOutcome Win32Platform::LockExclusively(LPCSTR programPath,
+                                           std::unique_ptr<IExclusiveLock>& lock) {
     lock.reset();
-    if (RefuseReparsePoints(path))
+    const std::string path = OnDrive(programPath);
+    if (RefuseReparsePoints(path.c_str()))
         return LockOutcome::kFailed;
     // No sharing: a second opener fails with a sharing violation while this handle is open.
-    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return ::GetLastError() == ERROR_SHARING_VIOLATION ? LockOutcome::kHeldElsewhere

@@ -244,6 +244,29 @@ debug-com2)
     [ "$(attributes_of "$drive" 'C:\BOOT.BAK')" = 80 ] || fail "BOOT.BAK attributes"
     ;;
 
+script)
+    # The subcommands for scripts: the same BOOT.INI as ticking the boxes in the editor
+    # (debug-com2), and refused with status 3 while an editor holds the drive.
+    prepare 1
+    status=0
+    "$tarnwick" set "$drive" 2 --add /debug --add /debugport=com2 --add /baudrate=115200 \
+        >"$work/out" 2>&1 || status=$?
+    [ "$status" = 0 ] || fail "set ended with status $status: $(cat "$work/out")"
+    same_file "$drive/BOOT.INI" "$fixtures/expected/debug-com2.ini"
+    same_file "$drive/BOOT.BAK" "$fixtures/drive/BOOT.INI"
+    [ "$(attributes_of "$drive" 'C:\BOOT.INI')" = 01 ] || fail "BOOT.INI attributes"
+    cp "$drive/BOOT.INI" "$work/committed"
+    open_editor
+    status=0
+    "$tarnwick" delete "$drive" 2 >"$work/out" 2>&1 || status=$?
+    [ "$status" = 3 ] || fail "delete beside an open editor ended with $status, not 3"
+    grep -q "already editing BOOT.INI on this drive" "$work/out" || fail "no lock message"
+    same_file "$drive/BOOT.INI" "$work/committed"
+    "$tarnwick" list "$drive" | grep -q "^  2  " || fail "list beside an open editor"
+    escape                         # Cancel
+    wait_exit
+    ;;
+
 bad-hal)
     prepare 1
     open_editor

@@ -14,18 +14,6 @@ namespace {
 
 constexpr DWORD kPatience = 20000;  // milliseconds for a window to appear or the program to end
 
-// The build gives the executable's path as the build machine sees it; Wine shows that file
-// system as drive Z:.
-std::string WindowsPath(std::string path) {
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path;
-}
-
 HWND WaitForWindow(const char* caption) {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < kPatience) {
@@ -66,12 +54,13 @@ std::string Text(HWND window) {
 
 class RunningProgram {
 public:
-    // In currentDirectory, or in the test's own when that is null.
-    explicit RunningProgram(const char* currentDirectory = nullptr) {
+    // arguments: what follows the program's name on its command line; it runs in
+    // currentDirectory, or in the test's own when that is null.
+    explicit RunningProgram(const std::string& arguments = "", const char* currentDirectory = nullptr) {
         const std::string path = WindowsPath(TARNWICK_EXE);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        std::string commandLine = "\"" + path + "\"";
+        std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
         m_started = ::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
                                      nullptr, currentDirectory, &startup, &m_process) != FALSE;
     }
@@ -147,7 +136,7 @@ TEST(EndToEnd, TheHelpButtonOpensTheHelpFileBesideTheProgram) {
     RemoveFile(kStaging);
     ::WritePrivateProfileStringA("Tarnwick", "WarnUser", "1", "tarnwick.INI");
 
-    RunningProgram program("C:\\");
+    RunningProgram program("", "C:\\");
     ASSERT_TRUE(program.Started()) << "error " << ::GetLastError();
     HWND editor = WaitForWindow("Tarn");
     ASSERT_NE(editor, nullptr);
@@ -165,6 +154,39 @@ TEST(EndToEnd, TheHelpButtonOpensTheHelpFileBesideTheProgram) {
     ClickAway(editor, IDCANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
     EXPECT_EQ(ReadWholeFile(kBootIni), kFixture);
+    ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
+}
+
+// tarnwick.exe DRIVE: the drive named on the command line is the one looked at, and one without
+// a BOOT.INI is told for what it holds.
+TEST(EndToEnd, TheDriveOnTheCommandLineIsTheOneLookedAt) {
+    const char folder[] = "C:\\tarnwick-e2e-drive";
+    ::CreateDirectoryA(folder, nullptr);
+    const std::string bootmgr = std::string(folder) + "\\bootmgr";
+    ASSERT_TRUE(WriteFixtureFile(bootmgr.c_str(), "", kProtected));
+    ASSERT_TRUE(WriteFixtureFile(kBootIni, kFixture, kProtected));
+    ::WritePrivateProfileStringA("Tarnwick", "WarnUser", "1", "tarnwick.INI");
+    const struct {
+        std::string arguments;
+        const char* message;
+    } cases[] = {
+        {std::string("\"") + folder + "\"",
+         "This Windows starts with the Windows Boot Manager; BOOT.INI is not used here."},
+        {"Q:\\no\\such\\folder", "Q:\\no\\such\\folder is not a drive or folder."},
+    };
+    for (const auto& item : cases) {
+        RunningProgram program(item.arguments);
+        ASSERT_TRUE(program.Started()) << "error " << ::GetLastError();
+        HWND message = WaitForWindow("tarnwick");
+        ASSERT_NE(message, nullptr) << item.arguments;
+        EXPECT_EQ(Text(::GetDlgItem(message, 0xFFFF)).rfind(item.message, 0), 0u)
+            << Text(::GetDlgItem(message, 0xFFFF));
+        ClickAway(message, IDOK);
+        program.WaitForExit();
+    }
+    EXPECT_EQ(ReadWholeFile(kBootIni), kFixture);
+    EXPECT_FALSE(Exists((std::string(folder) + "\\BOOT.TMP").c_str()));
+    RemoveFile(bootmgr.c_str());
     ::WritePrivateProfileStringA("Tarnwick", nullptr, nullptr, "tarnwick.INI");
 }
 

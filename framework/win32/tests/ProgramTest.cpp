@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win32/Win32Application.h"
 #include "framework/win32/tests/ProgramDriver.h"
 #include "framework/win32/tests/WineTestSupport.h"
 #include "platform/win32/Win32Platform.h"
@@ -469,6 +470,70 @@ TEST_F(ProgramUnderWine, MinimisedEditorShowsAndDragsItsIcon) {
         Click(dialog, IDCANCEL);
     });
     driver.Run();
+}
+
+// Another drive: the program's paths on drive C: go to the drive the user named.
+const char kOtherDrive[] = "C:\\tarnwick-other-drive";
+
+std::string OnOtherDrive(const char* name) {
+    return std::string(kOtherDrive) + "\\" + name;
+}
+
+class OtherDrive : public ProgramUnderWine {
+protected:
+    void SetUp() override {
+        ProgramUnderWine::SetUp();
+        ::CreateDirectoryA(kOtherDrive, nullptr);
+        for (const char* name : {"BOOT.INI", "BOOT.TMP", "BOOT.BAK", "bootmgr"})
+            RemoveFile(OnOtherDrive(name).c_str());
+    }
+};
+
+TEST_F(OtherDrive, TheEditorWorksOnTheNamedDrive) {
+    ASSERT_TRUE(WriteFixtureFile(OnOtherDrive("BOOT.INI").c_str(), kFixture, kProtected));
+    driver.OnDialog(IDD_BOOTEDIT_DIALOG, [](HWND dialog) {
+        Click(dialog, IDC_SOS);
+        Click(dialog, IDC_APPLY);
+        Click(dialog, IDOK);
+    });
+    driver.AnswerMessageBoxes({IDOK});
+    Win32Platform otherDrive(std::string(kOtherDrive) + "\\");
+    driver.Run(&otherDrive);
+    EXPECT_EQ(ReadWholeFile(OnOtherDrive("BOOT.BAK").c_str()), kFixture);
+    EXPECT_NE(ReadWholeFile(OnOtherDrive("BOOT.INI").c_str()).find("/SOS"), std::string::npos);
+    EXPECT_EQ(AttributesOf(OnOtherDrive("BOOT.INI").c_str()), kProtected);
+    // Drive C: itself stays as it was.
+    EXPECT_EQ(ReadWholeFile(kBootIni), kFixture);
+    EXPECT_FALSE(Exists(kBackup));
+}
+
+TEST_F(OtherDrive, ADriveOfTheWindowsBootManagerIsNamedAsSuch) {
+    ASSERT_TRUE(WriteFixtureFile(OnOtherDrive("bootmgr").c_str(), "", kProtected));
+    Win32Platform otherDrive(std::string(kOtherDrive) + "\\");
+    driver.Run(&otherDrive);
+    ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+    EXPECT_EQ(driver.MessageBoxes()[0].text,
+              "This Windows starts with the Windows Boot Manager; BOOT.INI is not used here.\n\n"
+              "To edit the BOOT.INI of another Windows, start Tarnwick with the drive that holds "
+              "it, for example: tarnwick.exe E:");
+    EXPECT_TRUE(driver.MessageBoxes()[0].stopIcon);
+    EXPECT_TRUE(driver.OpenedDialogs().empty());
+    EXPECT_FALSE(Exists(OnOtherDrive("BOOT.TMP").c_str()));
+}
+
+TEST(DriveOnTheCommandLine, BlanksAndQuotesAreNotPartOfIt) {
+    const struct {
+        const char* commandLine;
+        const char* drive;
+    } cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"E:", "E:"},
+        {"  e:\\ ", "e:\\"},
+        {"\"D:\\my images\\xp\"", "D:\\my images\\xp"},
+    };
+    for (const auto& item : cases)
+        EXPECT_EQ(DriveFromCommandLine(item.commandLine), item.drive) << item.commandLine;
 }
 
 }  // namespace

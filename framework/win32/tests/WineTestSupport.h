@@ -15,6 +15,9 @@ extern const DWORD kProtected;
 // Three boot lines: two share their ARC path, the second has debugging with a port and a rate.
 extern const char kFixture[];
 
+// A path of the build machine as a program under Wine sees it: its file system is drive Z:.
+std::string WindowsPath(std::string path);
+
 std::string ReadWholeFile(const char* path);
 bool Exists(const char* path);
 // The attribute bits the program cares about; INVALID_FILE_ATTRIBUTES for no file.
