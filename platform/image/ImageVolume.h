@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/posix/HostProfileStore.h"
 
 struct VolumeLocation {
     std::string rawPath;   // the raw view: an image file, a device, or the FUSE view of one
@@ -51,7 +52,9 @@ class VolumeFiles;  // one file system's operations (VolumeFiles.h)
 
 class ImagePlatform : public IPlatform {
 public:
-    ImagePlatform(VolumeLocation where, std::unique_ptr<VolumeFiles> files);
+    // viewOnlyReason: set when the volume may not be written, saying why.
+    ImagePlatform(VolumeLocation where, std::unique_ptr<VolumeFiles> files,
+                  std::string viewOnlyReason = std::string());
     ~ImagePlatform() override;
     ImagePlatform(const ImagePlatform&) = delete;
     ImagePlatform& operator=(const ImagePlatform&) = delete;
@@ -82,13 +85,19 @@ public:
 
     // Observes the steps of ReplaceFileSafely: returning false fails the replace there (honoured
     // before the target is removed), throwing simulates a crash (nothing is cleaned up).
-    void SetReplaceStepHook(std::function<bool(VolumeReplaceStep)> hook);
+    void SetReplaceStepHook(std::function<bool(VolumeReplaceStep)> hook) {
+        m_replaceStepHook = std::move(hook);
+    }
     // Where the profile files live; by default taken from the environment, as for a folder.
-    void SetProfileFolder(const std::string& folder);
+    void SetProfileFolder(const std::string& folder) { m_profiles.SetProfileFolder(folder); }
 
     // IProfileStore.
-    UINT GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR profileFile) override;
-    BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR profileFile) override;
+    UINT GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR profileFile) override {
+        return m_profiles.GetProfileInt(section, key, defaultValue, profileFile);
+    }
+    BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR profileFile) override {
+        return m_profiles.WriteProfileString(section, key, value, profileFile);
+    }
 
     // IPlatform.
     BOOL CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) override;
@@ -117,8 +126,9 @@ private:
 
     VolumeLocation m_where;
     std::unique_ptr<VolumeFiles> m_files;
+    std::string m_viewOnlyReason;
     std::string m_windowsFolderHint;
-    std::string m_profileFolder;
+    HostProfileStore m_profiles;
     std::function<bool(VolumeReplaceStep)> m_replaceStepHook;
     std::vector<std::string> m_recoveryNotes;
 };
