@@ -14,6 +14,10 @@ packages=(
     pkg-config libfinal-dev libgpm-dev tmux
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
     ntfs-3g
+    # drive C: inside disk images: NTFS through libntfs-3g, FAT through mtools, the file system
+    # named by libblkid; the tests make their images with sfdisk, mkfs.fat and mkntfs and check
+    # them with fsck.fat and the ntfsprogs
+    ntfs-3g-dev libblkid-dev mtools dosfstools fdisk
 )
 
 missing=()

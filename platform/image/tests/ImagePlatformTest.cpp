@@ -338,7 +338,7 @@ TEST(ImageVolumeOpenTest, WhatIsNoUsableFileSystemGetsAMessage) {
     const Case cases[] = {
         {"garbage", {garbage, 0, 4 * 1024 * 1024, false, garbage}, "no file system"},
         {"truncated",
-         {truncatedImage, TestImage::kOffset, TestImage::kLength, false, truncatedImage},
+         {truncatedImage, TestImage::kOffset, image.Length(), false, truncatedImage},
          "cut short"},
         {"empty partition", {image.Path(), TestImage::kOffset, 0, false, image.Path()}, "empty"},
         {"the partition table",

@@ -94,20 +94,20 @@ TestImage::TestImage(TestFileSystem kind, const std::string& bootIni) : m_kind(k
                              : kind == TestFileSystem::kFat32 ? "c"
                                                               : "7";
     const std::string table =
-        "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=" + std::to_string(kLength / 512) +
+        "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=" + std::to_string(Length() / 512) +
         ", type=" + type + "\n";
     const std::string tableFile = m_folder + "/table.sfdisk";
     bool made = WriteHostFile(bootIniFile, bootIni) && WriteHostFile(kernel, kPlaceholderKernel) &&
                 WriteHostFile(hal, kPlaceholderHal) && WriteHostFile(tableFile, table);
     const int image = open(m_image.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    made = made && image >= 0 && ftruncate(image, static_cast<off_t>(kOffset * 2 + kLength)) == 0;
+    made = made && image >= 0 && ftruncate(image, static_cast<off_t>(kOffset * 2 + Length())) == 0;
     if (image >= 0)
         close(image);
     // sfdisk reads its script from standard input only.
     made = made && Tool({"sh", "-c", "exec sfdisk -q \"$0\" < \"$1\"", m_image, tableFile});
     if (kind == TestFileSystem::kNtfs) {
         const int partition = open(m_partition.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        made = made && partition >= 0 && ftruncate(partition, static_cast<off_t>(kLength)) == 0;
+        made = made && partition >= 0 && ftruncate(partition, static_cast<off_t>(Length())) == 0;
         if (partition >= 0)
             close(partition);
         made =
@@ -124,7 +124,7 @@ TestImage::TestImage(TestFileSystem kind, const std::string& bootIni) : m_kind(k
                Tool({"mkfs.fat", "--offset", "2048", "-F",
                      kind == TestFileSystem::kFat16 ? "16" : "32", "-s",
                      kind == TestFileSystem::kFat16 ? "4" : "1", "-n", "TARNFAT", m_image,
-                     std::to_string(kLength / 1024)}) &&
+                     std::to_string(Length() / 1024)}) &&
                Tool({"mcopy", "-i", fat, bootIniFile, "::/BOOT.INI"}) &&
                Tool({"mattrib", "-i", fat, "-a", "+r", "+h", "+s", "::/BOOT.INI"}) &&
                Tool({"mmd", "-i", fat, "::/WINDOWS", "::/WINDOWS/system32"}) &&
@@ -155,17 +155,20 @@ bool TestImage::Ntfs(const std::vector<std::string>& commands) {
     return Tool(command);
 }
 
+std::uint64_t TestImage::Length() const {
+    return (m_kind == TestFileSystem::kFat32 ? 40 : 16) * std::uint64_t{1024 * 1024};
+}
+
 VolumeLocation TestImage::Location(bool readOnly) const {
-    return VolumeLocation{m_image, kOffset, kLength, readOnly, m_image};
+    return VolumeLocation{m_image, kOffset, Length(), readOnly, m_image};
 }
 
 bool TestImage::CutPartition() {
-    unlink(m_partition.c_str());
-    return CopyRange(m_image, kOffset, m_partition, 0, kLength);
+    return CopyRange(m_image, kOffset, m_partition, 0, Length());
 }
 
 bool TestImage::PutPartition() {
-    return CopyRange(m_partition, 0, m_image, kOffset, kLength);
+    return CopyRange(m_partition, 0, m_image, kOffset, Length());
 }
 
 bool TestImage::ReadFile(const std::string& name, std::string& bytes) {
@@ -277,4 +280,17 @@ std::string TestImage::WholeImage() const {
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
+}
+
+bool TestImage::Snapshot() {
+    struct stat info;
+    return stat(m_image.c_str(), &info) == 0 && CopyRange(m_image, 0, m_folder + "/snapshot.img", 0,
+                                                          static_cast<std::uint64_t>(info.st_size));
+}
+
+bool TestImage::RestoreSnapshot() {
+    struct stat info;
+    const std::string snapshot = m_folder + "/snapshot.img";
+    return stat(snapshot.c_str(), &info) == 0 &&
+           CopyRange(snapshot, 0, m_image, 0, static_cast<std::uint64_t>(info.st_size));
 }
