@@ -159,6 +159,18 @@ bool ImagePlatform::Resolve(const std::string& programPath, std::string& resolve
     return true;
 }
 
+std::string ImagePlatform::VolumePathOf(const std::string& programPath) {
+    Found found;
+    return Find(programPath.c_str(), found) ? found.volumePath : std::string();
+}
+
+std::string ImagePlatform::ProgramPathOf(const std::string& volumePath) {
+    std::string path = "C:\\";
+    for (char c : volumePath.empty() || volumePath[0] != '/' ? volumePath : volumePath.substr(1))
+        path += c == '/' ? '\\' : c;
+    return path;
+}
+
 bool ImagePlatform::RecoverInterruptedReplaces(std::string& error) {
     if (!WriteAllowed())
         return true;
