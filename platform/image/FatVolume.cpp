@@ -51,12 +51,6 @@ std::unique_ptr<FatVolume> FatVolume::Open(const std::string& rawPath, std::uint
     volume->m_readOnly = readOnly;
     volume->m_fileSystemName = fileSystemName;
     volume->m_label = label;
-    std::vector<VolumeEntry> root;
-    if (!volume->List("/", root)) {
-        error = "The " + fileSystemName + " file system can't be read (the FAT tools, mtools, " +
-                "are missing or found it damaged).";
-        return nullptr;
-    }
     return volume;
 }
 

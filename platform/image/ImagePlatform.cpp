@@ -172,9 +172,15 @@ std::string ImagePlatform::ProgramPathOf(const std::string& volumePath) {
 }
 
 bool ImagePlatform::RecoverInterruptedReplaces(std::string& error) {
-    if (!WriteAllowed())
-        return true;
-    return FinishInterruptedReplaces(*m_files, "/", m_recoveryNotes, error);
+    std::vector<VolumeEntry> root;
+    if (!m_files->List("/", root)) {
+        error = "The root folder of the " + FileSystemName() +
+                " volume can't be read: the file system is damaged" +
+                (FileSystemName() == "NTFS" ? "." : ", or its tools (mtools) are missing.");
+        return false;
+    }
+    // A volume that may not be written keeps what it holds, even a replace cut short.
+    return !WriteAllowed() || FinishInterruptedReplaces(*m_files, "/", m_recoveryNotes, error);
 }
 
 BOOL ImagePlatform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {

@@ -120,7 +120,8 @@ public:
     BOOL ChangeCurrentDirectory(LPCSTR directory) override;
     void SetWindowsFolderHint(LPCSTR windowsFolder) override;
 
-    // For OpenImageVolume: finishes or undoes what a crash left; false when that failed.
+    // For OpenImageVolume: checks that the root can be read and finishes or undoes what a crash
+    // left; false with the reason when either failed.
     bool RecoverInterruptedReplaces(std::string& error);
 
 private:

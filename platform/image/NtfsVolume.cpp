@@ -41,7 +41,8 @@ int RangeOpen(struct ntfs_device* device, int flags) {
 
 int RangeClose(struct ntfs_device* device) {
     PartitionRange& range = RangeOf(device);
-    const bool synced = NDevReadOnly(device) || fsync(range.descriptor) == 0;
+    // Nothing written since the last flush: nothing to flush.
+    const bool synced = !NDevDirty(device) || fsync(range.descriptor) == 0;
     const bool closed = close(range.descriptor) == 0;
     range.descriptor = -1;
     NDevClearOpen(device);
@@ -113,7 +114,7 @@ s64 RangeWrite(struct ntfs_device* device, const void* buffer, s64 count) {
 }
 
 int RangeSync(struct ntfs_device* device) {
-    if (NDevReadOnly(device))
+    if (!NDevDirty(device))
         return 0;
     const int result = fsync(RangeOf(device).descriptor);
     if (result == 0)
