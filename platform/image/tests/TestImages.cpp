@@ -271,6 +271,60 @@ bool TestImage::SetDosAttributes(const std::string& name, std::uint32_t bits) {
                  bits & 2 ? "+h" : "-h", bits & 4 ? "+s" : "-s", "::/" + name});
 }
 
+bool TestImage::RemoveFile(const std::string& name) {
+    if (m_kind == TestFileSystem::kNtfs)
+        return CutPartition() && Ntfs({"rm", "/" + name}) && PutPartition();
+    return Tool({"mdel", "-i", MtoolsImage(m_image), "::/" + name});
+}
+
+namespace {
+
+// "BOOT.INI" as the 11 bytes of a short directory entry's name: "BOOT    INI".
+std::string ShortEntryName(const std::string& name) {
+    const size_t dot = name.find('.');
+    std::string base = name.substr(0, dot),
+                extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+    base.resize(8, ' ');
+    extension.resize(3, ' ');
+    return base + extension;
+}
+
+}  // namespace
+
+bool TestImage::AddSecondName(const std::string& name, const std::string& secondName) {
+    if (m_kind == TestFileSystem::kNtfs)
+        return CutPartition() && Ntfs({"link", "/" + name, secondName}) && PutPartition();
+    if (m_kind != TestFileSystem::kFat16)
+        return false;
+    std::fstream file(m_image, std::ios::binary | std::ios::in | std::ios::out);
+    unsigned char boot[512];
+    file.seekg(static_cast<std::streamoff>(kOffset));
+    file.read(reinterpret_cast<char*>(boot), sizeof boot);
+    const auto word = [&boot](int at) { return boot[at] | (boot[at + 1] << 8); };
+    const std::uint64_t root =
+        kOffset + static_cast<std::uint64_t>(word(14) + boot[16] * word(22)) * word(11);
+    const int entries = word(17);
+    std::string directory(static_cast<size_t>(entries) * 32, '\0');
+    file.seekg(static_cast<std::streamoff>(root));
+    file.read(&directory[0], static_cast<std::streamsize>(directory.size()));
+    const std::string wanted = ShortEntryName(name);
+    size_t found = std::string::npos, free = std::string::npos;
+    for (size_t at = 0; at < directory.size(); at += 32) {
+        const unsigned char first = static_cast<unsigned char>(directory[at]);
+        if (directory.compare(at, 11, wanted) == 0 && found == std::string::npos)
+            found = at;
+        if ((first == 0 || first == 0xE5) && free == std::string::npos)
+            free = at;
+    }
+    if (found == std::string::npos || free == std::string::npos || !file)
+        return false;
+    std::string entry = directory.substr(found, 32);
+    entry.replace(0, 11, ShortEntryName(secondName));
+    file.seekp(static_cast<std::streamoff>(root + free));
+    file.write(entry.data(), 32);
+    return static_cast<bool>(file);
+}
+
 bool TestImage::MarkNtfsDirty() {
     return m_kind == TestFileSystem::kNtfs && CutPartition() && Ntfs({"dirty"}) && PutPartition();
 }

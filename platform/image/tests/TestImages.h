@@ -43,6 +43,11 @@ public:
     // Changes made with the file system's own tools, for fault cases.
     bool PutFile(const std::string& name, const std::string& bytes);
     bool SetDosAttributes(const std::string& name, std::uint32_t bits);
+    bool RemoveFile(const std::string& name);
+    // Gives an existing root file a second name on the same data, as a rename cut short inside
+    // the file system leaves it: an NTFS hard link, or on FAT16 a second directory entry on the
+    // same cluster chain (written into the root directory by hand, since no tool makes one).
+    bool AddSecondName(const std::string& name, const std::string& secondName);
     bool MarkNtfsDirty();
 
     std::string WholeImage() const;  // every byte of the image file
