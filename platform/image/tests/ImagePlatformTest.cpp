@@ -350,8 +350,8 @@ TEST(ImageVolumeOpenTest, WhatIsNoUsableFileSystemGetsAMessage) {
     const std::string garbage = image.Folder() + "/garbage.img";
     {
         std::ofstream file(garbage, std::ios::binary);
-        for (int i = 0; i < 4 * 1024 * 1024; ++i)
-            file.put(static_cast<char>((i * 7919 + (i >> 9)) & 0xff));
+        for (unsigned i = 0; i < 4 * 1024 * 1024; ++i)
+            file.put(static_cast<char>((i * 7919u + (i >> 9)) & 0xff));
     }
     const std::string truncatedImage = image.Folder() + "/truncated.img";
     {

@@ -89,19 +89,17 @@ bool Place(ntfs_volume* volume, const std::string& path, Placed& placed) {
 }
 
 bool Link(ntfs_volume* volume, const std::string& path, const std::string& name) {
-    Placed file, second;
-    const size_t slash = path.find_last_of('/');
-    const bool placed = Place(volume, path, file) &&
-                        Place(volume, path.substr(0, slash + 1) + name, second) && file.file &&
-                        !second.file;
-    const bool linked = placed && ntfs_link(file.file, file.parent, second.name,
-                                            static_cast<u8>(second.length)) == 0;
-    for (ntfs_inode* inode : {file.file, file.parent, second.file, second.parent}) {
+    Placed file;
+    ntfschar* second = nullptr;
+    const int length = ntfs_mbstoucs(name.c_str(), &second);
+    const bool linked = Place(volume, path, file) && file.file && length > 0 &&
+                        ntfs_link(file.file, file.parent, second, static_cast<u8>(length)) == 0;
+    for (ntfs_inode* inode : {file.file, file.parent}) {
         if (inode)
             ntfs_inode_close(inode);
     }
     free(file.name);
-    free(second.name);
+    free(second);
     return linked ? true : Fail("can't link " + path + " as " + name);
 }
 
