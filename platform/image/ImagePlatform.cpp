@@ -180,7 +180,8 @@ bool ImagePlatform::RecoverInterruptedReplaces(std::string& error) {
         return false;
     }
     // A volume that may not be written keeps what it holds, even a replace cut short.
-    return !WriteAllowed() || FinishInterruptedReplaces(*m_files, "/", m_recoveryNotes, error);
+    return !WriteAllowed() ||
+           FinishInterruptedReplaces(*m_files, "/", root, m_recoveryNotes, error);
 }
 
 BOOL ImagePlatform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
