@@ -379,6 +379,8 @@ bool NtfsVolume::Write(const std::string& path, const std::string& bytes) {
             done += put;
     }
     ntfs_attr_close(data);
+    // As Windows does for a write: the file's change and modification times move.
+    ntfs_inode_update_times(file.inode, static_cast<ntfs_time_update_flags>(NTFS_UPDATE_MCTIME));
     NInoFileNameSetDirty(file.inode);
     const bool closed = ntfs_inode_close_in_dir(file.Release(), parent.inode) == 0;
     const bool parentClosed = parent.Close();
@@ -394,6 +396,7 @@ bool NtfsVolume::SetAttributes(const std::string& path, VolumeAttributes attribu
     const u32 kept = le32_to_cpu(inode.inode->flags) & ~kVolumeAttributeBits;
     inode.inode->flags =
         static_cast<FILE_ATTR_FLAGS>(cpu_to_le32(kept | (attributes & kVolumeAttributeBits)));
+    ntfs_inode_update_times(inode.inode, NTFS_UPDATE_CTIME);
     NInoSetDirty(inode.inode);
     NInoFileNameSetDirty(inode.inode);
     return inode.Close() && Sync();
