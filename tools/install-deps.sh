@@ -13,7 +13,7 @@ packages=(
     # terminal program (FINAL CUT; its header needs gpm.h) and its end-to-end tests in tmux
     pkg-config libfinal-dev libgpm-dev tmux
     # the boot path check: registry hives (hivex), and FAT images made at test time
-    libhivex-dev mtools dosfstools fdisk
+    libhivex-dev
     # the command line: its parser, its JSON and its unified diff (header-only, also for mingw)
     libcli11-dev nlohmann-json3-dev libdtl-dev
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
@@ -23,6 +23,10 @@ packages=(
     python3 fp-utils libchm-bin groff-base
     # the .deb (dpkg-shlibdeps finds its dependencies) and its check
     dpkg-dev
+    # drive C: inside disk images: NTFS through libntfs-3g, FAT through mtools, the file system
+    # named by libblkid; the tests make their images with sfdisk, mkfs.fat and mkntfs and check
+    # them with fsck.fat and the ntfsprogs
+    ntfs-3g-dev libblkid-dev mtools dosfstools fdisk
 )
 
 missing=()

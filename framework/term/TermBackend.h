@@ -5,8 +5,9 @@
 //   meaning of the stop and question icons is written as the box's headline ("Error",
 //   "Question"). Their text is wrapped to a readable width, so that a box fits its text.
 // - A dialog's static icon shows the program's icon as a small picture in cells.
-// - The open-file dialog browses the Linux folders; the program's Windows paths go in and come
-//   back through the path mapping the entry point installs (drive C: is a folder).
+// - The open-file dialog browses the folders of a folder source (TermFileDialog.h): the Linux
+//   folders, or those of a file system inside a disk image; the program's Windows paths go in and
+//   come back through the path mapping the entry point installs.
 // - Help: the one-line popups appear at the requested position and close with the next key or
 //   click; the help file of the Windows program is replaced by a text shown in a scrollable
 //   window, and its topic file by the popup topics the program sets.
@@ -20,6 +21,7 @@
 
 #include "framework/Backend.h"
 #include "framework/term/CellPicture.h"
+#include "framework/term/TermFileDialog.h"
 
 class TermBackend : public IBackend {
 public:
@@ -31,6 +33,9 @@ public:
         std::function<std::string(const std::string& hostPath)> toProgram;
     };
     void SetPathMapping(PathMapping mapping) { m_paths = std::move(mapping); }
+    // Where the open-file dialog's folders come from (the paths of the mapping's other side); the
+    // Linux folders unless set.
+    void SetFolderSource(FolderSource folders) { m_folders = std::move(folders); }
     // The text the Help button shows, and the title of its window.
     void SetHelpText(const std::string& title, const std::string& text);
     // The picture that the dialogs' static icon controls show.
@@ -59,6 +64,7 @@ private:
     finalcut::FApplication& m_application;
     std::vector<finalcut::FWidget*> m_openDialogs;
     PathMapping m_paths;
+    FolderSource m_folders = HostFolders();
     std::string m_helpTitle;
     std::string m_helpText;
     CellPicture m_iconPicture;
