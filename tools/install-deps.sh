@@ -12,7 +12,7 @@ packages=(
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools googletest wine64 wine fonts-wine
     # terminal program (FINAL CUT; its header needs gpm.h) and its end-to-end tests in tmux
     pkg-config libfinal-dev libgpm-dev tmux
-    # the boot path check: registry hives (hivex), and FAT images made at test time
+    # the boot path check: registry hives (hivex)
     libhivex-dev
     # the command line: its parser, its JSON and its unified diff (header-only, also for mingw)
     libcli11-dev nlohmann-json3-dev libdtl-dev
