@@ -38,6 +38,11 @@ struct TableDeleter {
     void operator()(fdisk_table* table) const { fdisk_unref_table(table); }
 };
 
+// Any entry that libfdisk and libblkid follow as a chain of logical drives.
+bool IsExtended(unsigned typeCode) {
+    return IsWindowsExtended(typeCode) || typeCode == kMbrLinuxExtended;
+}
+
 std::string Lookup(blkid_probe probe, const char* name) {
     const char* value = nullptr;
     std::size_t length = 0;
@@ -85,9 +90,10 @@ bool HasPartitionTable(int fd, std::uint64_t viewSize) {
     return Lookup(probe.get(), "USAGE") != "filesystem";
 }
 
-// The logical drives of every extended chain, each with the slot of its container, in chain
-// order, as libblkid reads them.
-std::vector<MbrEntry> LogicalDrivesOfEveryChain(int fd, std::uint64_t viewSize) {
+// The logical drives of every extended chain in chain order, as libblkid reads them, each given
+// the slot of the extended entry that holds it (libblkid does not link a drive to its container).
+std::vector<MbrEntry> LogicalDrivesOfEveryChain(int fd, std::uint64_t viewSize,
+                                                const std::vector<MbrEntry>& primaries) {
     std::vector<MbrEntry> logicals;
     Probe probe(blkid_new_probe());
     if (!probe ||
@@ -101,20 +107,50 @@ std::vector<MbrEntry> LogicalDrivesOfEveryChain(int fd, std::uint64_t viewSize) 
         blkid_partition partition = blkid_partlist_get_partition(list, i);
         if (!partition || !blkid_partition_is_logical(partition))
             continue;
-        blkid_partition container =
-            blkid_parttable_get_parent(blkid_partition_get_table(partition));
-        if (!container || blkid_partition_get_partno(container) < 1)
-            continue;
         MbrEntry entry;
         entry.logical = true;
-        entry.slot = static_cast<unsigned>(blkid_partition_get_partno(container) - 1);
         entry.typeCode = static_cast<unsigned>(blkid_partition_get_type(partition));
         // libblkid counts in 512-byte sectors whatever the disk's sector size.
         entry.start = static_cast<std::uint64_t>(blkid_partition_get_start(partition)) * kSector;
         entry.size = static_cast<std::uint64_t>(blkid_partition_get_size(partition)) * kSector;
-        logicals.push_back(entry);
+        bool contained = false;
+        for (const MbrEntry& primary : primaries) {
+            if (IsExtended(primary.typeCode) && entry.start >= primary.start &&
+                entry.start - primary.start < primary.size) {
+                entry.slot = primary.slot;
+                contained = true;
+                break;
+            }
+        }
+        if (contained)
+            logicals.push_back(entry);
     }
     return logicals;
+}
+
+// A chain that links back to an earlier EBR repeats its drives (libfdisk stops only at its
+// limit of 60): keep each chain up to its first repeat.
+bool CutLoopingChains(std::vector<MbrEntry>& entries) {
+    std::vector<MbrEntry> kept;
+    std::vector<unsigned> loopedSlots;
+    for (const MbrEntry& entry : entries) {
+        if (entry.logical) {
+            if (std::find(loopedSlots.begin(), loopedSlots.end(), entry.slot) != loopedSlots.end())
+                continue;
+            const bool repeat =
+                std::any_of(kept.begin(), kept.end(), [&entry](const MbrEntry& earlier) {
+                    return earlier.logical && earlier.slot == entry.slot &&
+                           earlier.start == entry.start;
+                });
+            if (repeat) {
+                loopedSlots.push_back(entry.slot);
+                continue;
+            }
+        }
+        kept.push_back(entry);
+    }
+    entries.swap(kept);
+    return !loopedSlots.empty();
 }
 
 // libfdisk tells what it finds odd through its dialog callback: keep the warnings, answer no
@@ -129,6 +165,16 @@ int CollectWarning(fdisk_context*, fdisk_ask* ask, void* data) {
         return 0;
     }
     return -1;
+}
+
+// Warnings of libfdisk about what this reader handles itself.
+void DropWarnings(std::vector<std::string>& warnings, const char* about) {
+    std::vector<std::string> kept;
+    for (std::string& warning : warnings) {
+        if (warning.find(about) == std::string::npos)
+            kept.push_back(std::move(warning));
+    }
+    warnings.swap(kept);
 }
 
 std::uint32_t ParseDiskId(const char* id) {
@@ -209,9 +255,17 @@ DiskStatus ReadPartitions(int fd, std::uint64_t viewSize, DiskLayout& layout) {
                 if (!mbr.logical)
                     primaries.push_back(mbr);
             }
-            std::vector<MbrEntry> logicals = LogicalDrivesOfEveryChain(fd, viewSize);
+            std::vector<MbrEntry> logicals = LogicalDrivesOfEveryChain(fd, viewSize, primaries);
             primaries.insert(primaries.end(), logicals.begin(), logicals.end());
             entries.swap(primaries);
+            DropWarnings(layout.warnings, "Ignoring extra extended");
+        }
+        if (CutLoopingChains(entries)) {
+            // libfdisk's own words on this speak of saving the table, which Tarnwick never does.
+            DropWarnings(layout.warnings, "Omitting partitions");
+            layout.warnings.push_back(
+                "The chain of logical drives loops back on itself: the table is damaged, and only "
+                "the drives before the loop are listed.");
         }
         layout.partitions = NumberMbrPartitions(entries);
     } else if (fdisk_is_label(context.get(), GPT)) {

@@ -29,6 +29,10 @@ struct FormatCase {
     ImageFormat expected;
 };
 
+void PrintTo(const FormatCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class Detection : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(Detection, ByMagicBytes) {

@@ -38,6 +38,10 @@ struct NumberingCase {
     const char* expected;
 };
 
+void PrintTo(const NumberingCase& value, std::ostream* out) {
+    *out << value.name;
+}
+
 class MbrNumbering : public testing::TestWithParam<NumberingCase> {};
 
 TEST_P(MbrNumbering, CountsAsTheBootLoaderDoes) {
