@@ -14,10 +14,11 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <libmount/libmount.h>
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace disk {
@@ -40,16 +41,20 @@ struct Mount {
     std::string mountPoint;
 };
 
+// The mount table through libmount, which undoes the kernel's escapes (\040 for a space).
 std::vector<Mount> ReadMounts(const std::string& mountInfo) {
     std::vector<Mount> mounts;
-    std::ifstream file(mountInfo);
-    std::string line;
-    while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, device, root, mountPoint;
-        if (fields >> id >> parent >> device >> root >> mountPoint)
-            mounts.push_back({device, UnescapeMountField(mountPoint)});
+    libmnt_table* table = mnt_new_table_from_file(mountInfo.c_str());
+    if (!table)
+        return mounts;
+    libmnt_iter* iterator = mnt_new_iter(MNT_ITER_FORWARD);
+    libmnt_fs* fileSystem = nullptr;
+    while (iterator && mnt_table_next_fs(table, iterator, &fileSystem) == 0) {
+        const char* target = mnt_fs_get_target(fileSystem);
+        mounts.push_back({DeviceNumber(mnt_fs_get_devno(fileSystem)), target ? target : ""});
     }
+    mnt_free_iter(iterator);
+    mnt_unref_table(table);
     return mounts;
 }
 
@@ -71,22 +76,6 @@ std::string Quoted(const std::string& name) {
 }
 
 }  // namespace
-
-std::string UnescapeMountField(const std::string& field) {
-    std::string text;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' &&
-            field[i + 1] <= '3' && field[i + 2] >= '0' && field[i + 2] <= '7' &&
-            field[i + 3] >= '0' && field[i + 3] <= '7') {
-            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                      (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
-    return text;
-}
 
 DiskStatus ImageLock::Take(const std::string& path, const std::string& shownName) {
     Release();

@@ -49,7 +49,4 @@ DiskStatus CheckKernelUse(const std::string& shownName, const struct stat& info,
 DiskStatus CheckOtherUsers(int fd, const std::string& shownName, const struct stat& info,
                            const SystemTables& tables);
 
-// A mount table line's mount point, with the kernel's octal escapes (\040 for a space) undone.
-std::string UnescapeMountField(const std::string& field);
-
 }  // namespace disk

@@ -308,12 +308,5 @@ TEST_F(KernelTables, ImageOnALoopDeviceIsRefused) {
     EXPECT_TRUE(CheckKernelUse(image, info, tables_).Ok());
 }
 
-TEST(MountTable, EscapesAreUndone) {
-    EXPECT_EQ(UnescapeMountField("/mnt/a\\040b"), "/mnt/a b");
-    EXPECT_EQ(UnescapeMountField("/mnt/tab\\011x\\134y"), "/mnt/tab\tx\\y");
-    EXPECT_EQ(UnescapeMountField("/mnt/cut\\04"), "/mnt/cut\\04");
-    EXPECT_EQ(UnescapeMountField("/plain"), "/plain");
-}
-
 }  // namespace
 }  // namespace disk
