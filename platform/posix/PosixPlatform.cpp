@@ -1,16 +1,13 @@
 #include "platform/posix/PosixPlatform.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
-#include "platform/WellKnownSids.h"
-#include "platform/posix/ProfileText.h"
+#include "platform/posix/DriveRules.h"
 #include "platform/posix/TextFileStream.h"
 
 namespace {
@@ -22,44 +19,6 @@ bool IsRegularFile(const std::string& hostPath, struct stat* info = nullptr) {
     struct stat local;
     struct stat* target = info ? info : &local;
     return lstat(hostPath.c_str(), target) == 0 && S_ISREG(target->st_mode);
-}
-
-// Reads a whole file; missing tells a file that isn't there. Profile files may be links (kept
-// with other settings elsewhere); the drive's files are not followed through one.
-enum class Links { kFollow, kRefuse };
-bool ReadHostFile(const std::string& hostPath, std::string& text, bool& missing, Links links) {
-    text.clear();
-    int descriptor =
-        open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | (links == Links::kRefuse ? O_NOFOLLOW : 0));
-    missing = descriptor < 0 && errno == ENOENT;
-    if (descriptor < 0)
-        return false;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = read(descriptor, buffer, sizeof buffer)) != 0) {
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            break;
-        }
-        text.append(buffer, static_cast<size_t>(got));
-    }
-    close(descriptor);
-    return got == 0;
-}
-
-bool MakeFolders(const std::string& folder) {
-    if (folder.empty())
-        return false;
-    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        std::string prefix = folder.substr(0, slash);
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat info;
-    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The lock file held with flock(), which the system releases when the process dies. The file is
@@ -293,7 +252,7 @@ BOOL PosixPlatform::ReadWholeFile(LPCSTR path, std::string& bytes) {
     bool missing = false;
     bytes.clear();
     return ToHostPath(path, hostPath) && IsRegularFile(hostPath) &&
-                   ReadHostFile(hostPath, bytes, missing, Links::kRefuse)
+                   ReadHostFile(hostPath, bytes, missing, false)
                ? TRUE
                : FALSE;
 }
@@ -315,12 +274,7 @@ bool PosixPlatform::MayChangeDriveFolder() const {
 }
 
 BOOL PosixPlatform::ReadTokenGroups(std::vector<TokenGroup>& groups) {
-    constexpr DWORD kEnabledMandatory = kGroupMandatory | kGroupEnabledByDefault | kGroupEnabled;
-    groups.clear();
-    groups.push_back({EveryoneSid(), kEnabledMandatory});
-    groups.push_back({UsersSid(), kEnabledMandatory});
-    if (MayChangeDriveFolder())
-        groups.push_back({AdministratorsSid(), kEnabledMandatory});
+    groups = StandInTokenGroups(MayChangeDriveFolder());
     return TRUE;
 }
 
@@ -329,24 +283,11 @@ void PosixPlatform::SetWindowsFolderHint(LPCSTR windowsFolder) {
 }
 
 BOOL PosixPlatform::ReadSystemDirectory(CString& directory) {
-    std::vector<std::string> candidates;
-    if (!m_windowsFolderHint.empty()) {
-        candidates.push_back(m_windowsFolderHint);
-    } else {
-        candidates = {"\\WINDOWS", "\\WINNT"};
-    }
-    for (std::string folder : candidates) {
-        if (folder.size() >= 2 && folder[1] == ':') {
-            // Already names its drive.
-        } else if (folder[0] == '\\' || folder[0] == '/') {
-            folder = "C:" + folder;
-        } else {
-            folder = "C:\\" + folder;
-        }
+    for (const std::string& candidate : SystemDirectoryCandidates(m_windowsFolderHint)) {
         DriveFolder::Resolved resolved;
         struct stat info;
-        if (m_drive.Resolve(folder + "\\system32", resolved) &&
-            stat(resolved.hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (m_drive.Resolve(candidate, resolved) && stat(resolved.hostPath.c_str(), &info) == 0 &&
+            S_ISDIR(info.st_mode)) {
             directory = resolved.programPath.c_str();
             return TRUE;
         }
@@ -357,75 +298,4 @@ BOOL PosixPlatform::ReadSystemDirectory(CString& directory) {
 BOOL PosixPlatform::ChangeCurrentDirectory(LPCSTR directory) {
     std::string hostPath;
     return ToHostPath(directory, hostPath) && chdir(hostPath.c_str()) == 0 ? TRUE : FALSE;
-}
-
-std::string PosixPlatform::ProfileFolder() const {
-    if (!m_profileFolder.empty())
-        return m_profileFolder;
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    if (configHome && configHome[0] == '/')
-        return std::string(configHome) + "/tarnwick";
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* entry = getpwuid(getuid());
-        home = entry ? entry->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/')
-        return std::string();
-    return std::string(home) + "/.config/tarnwick";
-}
-
-bool PosixPlatform::ProfilePath(LPCSTR profileFile, std::string& hostPath) const {
-    if (!profileFile)
-        return false;
-    std::string name = profileFile;
-    size_t separator = name.find_last_of("/\\");
-    if (separator != std::string::npos)
-        name = name.substr(separator + 1);
-    std::string folder = ProfileFolder();
-    if (name.empty() || name == "." || name == ".." || folder.empty())
-        return false;
-    // Found without regard to case, like every other file the program names.
-    std::string found = FindEntryIgnoringCase(folder, name);
-    hostPath = folder + "/" + (found.empty() ? name : found);
-    return true;
-}
-
-UINT PosixPlatform::GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue,
-                                  LPCSTR profileFile) {
-    std::string hostPath, text, value;
-    bool missing = false;
-    if (!section || !key || !ProfilePath(profileFile, hostPath) ||
-        !ReadHostFile(hostPath, text, missing, Links::kFollow) ||
-        !ProfileText(text).Find(section, key, value)) {
-        return static_cast<UINT>(defaultValue);
-    }
-    return ProfileIntFromText(value, defaultValue);
-}
-
-BOOL PosixPlatform::WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value,
-                                       LPCSTR profileFile) {
-    std::string hostPath, text;
-    bool missing = false;
-    if (!section || !ProfilePath(profileFile, hostPath))
-        return FALSE;
-    if (!ReadHostFile(hostPath, text, missing, Links::kFollow) && !missing)
-        return FALSE;
-    if (!MakeFolders(ProfileFolder()))
-        return FALSE;
-    ProfileText profile(text);
-    if (!key) {
-        profile.RemoveSection(section);
-    } else if (!value) {
-        profile.RemoveKey(section, key);
-    } else {
-        profile.Set(section, key, value);
-    }
-    std::string newText = profile.Text();
-    ReplaceContent content;
-    content.permissions = 0600;
-    content.write = [&newText](int descriptor) {
-        return WriteAll(descriptor, newText.data(), newText.size());
-    };
-    return ReplaceFileContents(hostPath, content, nullptr) ? TRUE : FALSE;
 }

@@ -29,6 +29,7 @@
 #include "platform/Platform.h"
 #include "platform/posix/AttributeStore.h"
 #include "platform/posix/DriveFolder.h"
+#include "platform/posix/HostProfileStore.h"
 #include "platform/posix/SafeReplace.h"
 
 class PosixPlatform : public IPlatform {
@@ -36,8 +37,12 @@ public:
     explicit PosixPlatform(const std::string& driveFolder);
 
     // IProfileStore.
-    UINT GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR profileFile) override;
-    BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR profileFile) override;
+    UINT GetProfileInt(LPCSTR section, LPCSTR key, int defaultValue, LPCSTR profileFile) override {
+        return m_profiles.GetProfileInt(section, key, defaultValue, profileFile);
+    }
+    BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR profileFile) override {
+        return m_profiles.WriteProfileString(section, key, value, profileFile);
+    }
 
     // IPlatform.
     BOOL CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) override;
@@ -62,10 +67,12 @@ public:
     void AddAttributeStore(std::unique_ptr<IAttributeStore> store);
 
     // Where the profile files live; by default taken from the environment at each use.
-    void SetProfileFolder(const std::string& folder) { m_profileFolder = folder; }
-    std::string ProfileFolder() const;
+    void SetProfileFolder(const std::string& folder) { m_profiles.SetProfileFolder(folder); }
+    std::string ProfileFolder() const { return m_profiles.ProfileFolder(); }
     // The host path of a profile file; false for a name that isn't a plain file name.
-    bool ProfilePath(LPCSTR profileFile, std::string& hostPath) const;
+    bool ProfilePath(LPCSTR profileFile, std::string& hostPath) const {
+        return m_profiles.ProfilePath(profileFile, hostPath);
+    }
 
     // Observes the steps of ReplaceFileSafely (tests simulate failures and crashes with it).
     void SetReplaceStepHook(ReplaceStepHook hook) { m_replaceStepHook = std::move(hook); }
@@ -92,6 +99,6 @@ private:
     std::vector<std::unique_ptr<IAttributeStore>> m_attributeStores;
     OwnerWriteBitAttributeStore m_fallbackStore;
     std::string m_windowsFolderHint;
-    std::string m_profileFolder;
+    HostProfileStore m_profiles;
     ReplaceStepHook m_replaceStepHook;
 };
