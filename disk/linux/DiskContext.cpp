@@ -109,7 +109,7 @@ DiskStatus DiskContext::OpenChecked(const DiskOpenOptions& options) {
     }
 
     if (options.lock) {
-        DiskStatus locked = lock_.Take(path_, path_);
+        DiskStatus locked = lock_.Take(path_, path_, !readOnly);
         if (!locked.Ok())
             return locked;
     }

@@ -31,7 +31,8 @@ struct DiskOpenOptions {
     // Open for reading only (to check, not to edit). Mounts, loop devices and running virtual
     // machines are then told in warnings instead of refused.
     bool readOnly = false;
-    // Take the image lock that keeps a second Tarnwick off.
+    // Take the image lock that keeps a second Tarnwick off (ImageLock): exclusive for writing,
+    // shared for reading only. It is held until Close.
     bool lock = true;
     SystemTables tables;
     QemuPrograms programs;
@@ -57,11 +58,6 @@ public:
     // Stops a container's daemon (which flushes the image), releases the lock. False when the
     // daemon had to be killed, so its last writes may be lost. Closing a closed context is fine.
     bool Close();
-
-    // Lets the image lock go while the disk stays open. The editor takes its own lock on the
-    // same image (LockExclusively of the image platform), and flock() locks of one process on
-    // two open files exclude each other: call this right before handing the disk over.
-    void ReleaseLock() { lock_.Release(); }
 
     bool IsOpen() const { return open_; }
     const std::string& Path() const { return path_; }

@@ -5,12 +5,12 @@
 // disk). An image file is attached to a loop device when /sys/block/loopN/loop/backing_file
 // names a file with the same device and inode; that loop device may then be mounted itself.
 // QEMU locks the bytes 100 and up and 200 and up of every image it opens with OFD locks, so any
-// lock another process holds on the image is taken as a running virtual machine's.
+// lock another process holds on the image, but Tarnwick's own byte, is taken as a running
+// virtual machine's.
 #include "disk/linux/ImageSafety.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -77,17 +77,23 @@ std::string Quoted(const std::string& name) {
 
 }  // namespace
 
-DiskStatus ImageLock::Take(const std::string& path, const std::string& shownName) {
+DiskStatus ImageLock::Take(const std::string& path, const std::string& shownName, bool exclusive) {
     Release();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    const int fd = open(path.c_str(), (exclusive ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return DiskStatus::Failure(
             DiskError::kCannotOpen,
             Quoted(shownName) + " can't be opened: " + std::strerror(errno) + ".");
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    struct flock lock;
+    std::memset(&lock, 0, sizeof lock);
+    lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = kTarnwickLockByte;
+    lock.l_len = 1;
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
         const int error = errno;
         close(fd);
-        if (error == EWOULDBLOCK)
+        if (error == EAGAIN || error == EACCES)
             return DiskStatus::Failure(
                 DiskError::kLockedByTarnwick,
                 Quoted(shownName) + " is open in another Tarnwick. Close that one first.");
@@ -152,6 +158,7 @@ DiskStatus CheckOtherUsers(int fd, const std::string& shownName, const struct st
     std::memset(&query, 0, sizeof query);
     query.l_type = F_WRLCK;
     query.l_whence = SEEK_SET;
+    query.l_len = kTarnwickLockByte;
     if (fcntl(fd, F_OFD_GETLK, &query) == 0 && query.l_type != F_UNLCK)
         return DiskStatus::Failure(DiskError::kInUseByVm,
                                    Quoted(shownName) +

@@ -19,18 +19,22 @@ struct SystemTables {
     std::string proc = "/proc";                  // PID/fd, PID/fdinfo, PID/comm
 };
 
-// An exclusive flock() on the image file or device itself, never a file inside the partition.
-// The system releases it when the process dies. flock() locks belong to one open file, so a
-// second lock on the same image in the same process is refused too.
+// The lock that keeps a second Tarnwick off an image or device: an OFD byte-range lock on the
+// image file or device itself (never a file inside the partition), on one byte far past any
+// data (kTarnwickLockByte). The system releases it when the process dies. It is not a flock():
+// the editor's own lock on the same image (the image platform's LockExclusively) is a flock(),
+// and two flock() locks of one process on two open files exclude each other. QEMU's OFD locks
+// lie on bytes 100 to 299 and never meet this one.
 class ImageLock {
 public:
     ImageLock() = default;
     ImageLock(const ImageLock&) = delete;
     ImageLock& operator=(const ImageLock&) = delete;
     ~ImageLock() { Release(); }
-    // kLockedByTarnwick when another Tarnwick holds it, kCannotOpen when the path can't be
-    // opened to lock it.
-    DiskStatus Take(const std::string& path, const std::string& shownName);
+    // exclusive: for writing (a write lock, which needs the image open for writing); else a
+    // shared lock that other readers may hold too. kLockedByTarnwick when another Tarnwick holds
+    // a lock that excludes this one, kCannotOpen when the path can't be opened to lock it.
+    DiskStatus Take(const std::string& path, const std::string& shownName, bool exclusive);
     void Release();
     bool Held() const { return fd_ >= 0; }
 
@@ -38,14 +42,17 @@ private:
     int fd_ = -1;
 };
 
+constexpr long long kTarnwickLockByte = 0x7ffffffffffffffeLL;
+
 // kMounted when the device, one of its partitions, or a loop device over the image is mounted
 // (the message names the mount point); kLoopAttached when a loop device is attached to the image
 // without a mount. info is the stat() of path.
 DiskStatus CheckKernelUse(const std::string& shownName, const struct stat& info,
                           const SystemTables& tables);
 
-// kInUseByVm when another process holds a byte-range lock on the open file fd (QEMU takes OFD
-// locks on every image it opens), or has the same file or device open for writing.
+// kInUseByVm when another process holds a byte-range lock on the open file fd below
+// kTarnwickLockByte (QEMU takes OFD locks on every image it opens), or has the same file or
+// device open for writing.
 DiskStatus CheckOtherUsers(int fd, const std::string& shownName, const struct stat& info,
                            const SystemTables& tables);
 

@@ -100,11 +100,11 @@ TEST_P(Containers, OpenToTheSamePartitionsAsTheRawImage) {
 TEST_P(Containers, WritesThroughTheViewReachTheImage) {
     DiskContext context;
     ASSERT_TRUE(context.Open(image_).Ok());
-    const Partition* logical = context.Layout().Find(2);
-    ASSERT_NE(logical, nullptr);
+    ASSERT_NE(context.Layout().Find(2), nullptr);
+    const std::uint64_t start = context.Layout().Find(2)->start;
     {
         std::fstream view(context.View().path, std::ios::in | std::ios::out | std::ios::binary);
-        view.seekp(static_cast<std::streamoff>(logical->start));
+        view.seekp(static_cast<std::streamoff>(start));
         view << "written through the view";
         ASSERT_TRUE(view.flush());
     }
@@ -112,7 +112,7 @@ TEST_P(Containers, WritesThroughTheViewReachTheImage) {
     const std::string back = folder_.File("back.raw");
     ASSERT_TRUE(RunShell("qemu-img convert -O raw '" + image_ + "' '" + back + "'"));
     std::ifstream file(back, std::ios::binary);
-    file.seekg(static_cast<std::streamoff>(logical->start));
+    file.seekg(static_cast<std::streamoff>(start));
     std::string text(24, '\0');
     file.read(text.data(), 24);
     EXPECT_EQ(text, "written through the view");
