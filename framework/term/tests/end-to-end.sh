@@ -196,6 +196,59 @@ tick_debug_com2_on_second_line() {
     key Enter
 }
 
+# make_disk IMAGE BOTH: an MBR disk image made without root: partition(1) FAT16 "SYSTEM", an
+# extended partition whose logical drive partition(2) has no file system and partition(3) is
+# FAT16 "WINXP" holding the fixture drive (BOOT.INI read-only, hidden and system). With BOTH=1,
+# partition(1) holds a copy of BOOT.INI too.
+mtools_() { env MTOOLSRC=/dev/null MTOOLS_SKIP_CHECK=1 "$@"; }
+system_at=$((2048 * 512))
+winxp_at=$((30720 * 512))
+make_disk() {
+    local image=$1 both=$2 tool
+    for tool in sfdisk mkfs.fat mcopy mattrib mmd mtype fsck.fat; do
+        command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+    done
+    rm -f "$image"
+    truncate -s 64M "$image"
+    printf 'label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=16384, type=6\nstart=18432, size=40960, type=f\nx5 : start=20480, size=8192, type=83\nx6 : start=30720, size=20480, type=6\n' |
+        sfdisk -q "$image" || fail "sfdisk"
+    mkfs.fat -s 1 -F 16 -n SYSTEM --offset 2048 "$image" 8192 >/dev/null 2>&1 || fail "mkfs.fat"
+    mkfs.fat -s 1 -F 16 -n WINXP --offset 30720 "$image" 10240 >/dev/null 2>&1 || fail "mkfs.fat"
+    mtools_ mcopy -i "$image@@$winxp_at" "$fixtures/drive/BOOT.INI" ::/BOOT.INI
+    mtools_ mattrib -i "$image@@$winxp_at" +r +h +s ::/BOOT.INI
+    mtools_ mmd -i "$image@@$winxp_at" ::/WINDOWS ::/WINDOWS/system32
+    mtools_ mcopy -i "$image@@$winxp_at" "$fixtures/drive/WINDOWS/system32/"* ::/WINDOWS/system32/
+    if [ "$both" = 1 ]; then
+        mtools_ mcopy -i "$image@@$system_at" "$fixtures/drive/BOOT.INI" ::/BOOT.INI
+    fi
+}
+
+# The read-only, hidden and system letters that mattrib shows for a root file of partition(3).
+fat_rhs() {
+    local letters
+    letters=$(mtools_ mattrib -i "$1@@$winxp_at" "::/$2" | awk '{ print (NF > 1 ? $1 : "") }')
+    local flag out=""
+    for flag in R H S; do
+        [[ "$letters" != *"$flag"* ]] || out=$out$flag
+    done
+    echo "$out"
+}
+
+# expect_committed IMAGE: partition(3) of the image holds the edited BOOT.INI (read-only, hidden,
+# system) and the old one as BOOT.BAK (none of them), and fsck.fat finds it clean, as the file
+# system's own tools see it.
+expect_committed() {
+    local image=$1
+    mtools_ mtype -i "$image@@$winxp_at" ::/BOOT.INI >"$work/BOOT.INI" || fail "no BOOT.INI"
+    mtools_ mtype -i "$image@@$winxp_at" ::/BOOT.BAK >"$work/BOOT.BAK" || fail "no BOOT.BAK"
+    same_file "$work/BOOT.INI" "$fixtures/expected/debug-com2.ini"
+    same_file "$work/BOOT.BAK" "$fixtures/drive/BOOT.INI"
+    [ "$(fat_rhs "$image" BOOT.INI)" = RHS ] || fail "BOOT.INI should be read-only, hidden and system"
+    [ "$(fat_rhs "$image" BOOT.BAK)" = "" ] || fail "BOOT.BAK should have none of them"
+    dd if="$image" of="$work/winxp.part" bs=512 skip=30720 count=20480 status=none
+    fsck.fat -n "$work/winxp.part" >"$work/fsck.log" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.log")"
+}
+
 case "$case_name" in
 opening)
     prepare 1
@@ -462,6 +515,74 @@ ntfs)
     [ "$(dos_bits "$work/mnt" 'C:\BOOT.INI')" = 7 ] || fail "boot.ini should be read-only, hidden and system"
     [ "$(dos_bits "$work/mnt" 'C:\BOOT.BAK')" = 0 ] || fail "BOOT.BAK should have none of them"
     [ "$(dos_bits "$work/mnt" 'C:\BOOT.TMP')" = 0 ] || fail "BOOT.TMP should have none of them"
+    ;;
+
+disk-image)
+    # Two partitions of an image hold a BOOT.INI: the user chooses partition(3), a logical drive.
+    prepare 1
+    make_disk "$work/disk.img" 1
+    start 110 36 "$work/disk.img"
+    wait_for "Edit which partition? [1-2, q to quit]:"
+    expect_screen "Partitions of $work/disk.img that hold a BOOT.INI:"
+    expect_screen '1  partition(1)  FAT16  "SYSTEM"  8.0 MiB'
+    expect_screen '2  partition(3)  FAT16  "WINXP"  10.0 MiB'
+    screen >"$work/choice-screen.txt"
+    type_text 2
+    key Enter
+    wait_for "Boot Line To Modify:"
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+    expect_committed "$work/disk.img"
+    mtools_ mtype -i "$work/disk.img@@$system_at" ::/BOOT.INI >"$work/other.ini"
+    same_file "$work/other.ini" "$fixtures/drive/BOOT.INI"  # the other partition is untouched
+    ;;
+
+disk-qcow2)
+    # A qcow2 image whose one BOOT.INI opens at once, through QEMU's storage daemon.
+    command -v qemu-img >/dev/null && command -v qemu-storage-daemon >/dev/null && [ -c /dev/fuse ] ||
+        { echo "SKIP: needs qemu-img, qemu-storage-daemon and /dev/fuse"; exit 77; }
+    prepare 1
+    make_disk "$work/disk.raw" 0
+    qemu-img convert -O qcow2 "$work/disk.raw" "$work/disk.qcow2"
+    mkdir -p "$work/tmp"
+    export TMPDIR=$work/tmp
+    start 110 36 "$work/disk.qcow2"
+    wait_for "Boot Line To Modify:"
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+    [ -z "$(ls -A "$work/tmp")" ] || fail "the daemon's view is left in $work/tmp: $(ls -A "$work/tmp")"
+    qemu-img convert -O raw "$work/disk.qcow2" "$work/back.raw"
+    expect_committed "$work/back.raw"
+    ;;
+
+disk-refusals)
+    # No BOOT.INI on any partition; a second Tarnwick on an image that one is editing.
+    prepare 1
+    make_disk "$work/disk.img" 0
+    mtools_ mattrib -i "$work/disk.img@@$winxp_at" -r -h -s ::/BOOT.INI
+    mtools_ mdel -i "$work/disk.img@@$winxp_at" ::/BOOT.INI
+    status=0
+    "$tarnwick" "$work/disk.img" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    [ "$status" = 1 ] || fail "a disk without BOOT.INI should end with status 1, not $status"
+    grep -qF "No partition of $work/disk.img holds a BOOT.INI in its root." "$work/err" || fail "$(cat "$work/err")"
+    grep -qF 'partition(3)  FAT16  "WINXP"  10.0 MiB: no BOOT.INI' "$work/err" || fail "$(cat "$work/err")"
+    grep -qF 'partition(2)  type 0x83  4.0 MiB: no file system found' "$work/err" || fail "$(cat "$work/err")"
+
+    make_disk "$work/disk.img" 0
+    start 110 36 "$work/disk.img"
+    wait_for "Boot Line To Modify:"
+    status=0
+    "$tarnwick" "$work/disk.img" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    [ "$status" = 1 ] || fail "a second Tarnwick should end with status 1, not $status"
+    grep -qF "is open in another Tarnwick" "$work/err" || fail "$(cat "$work/err")"
+    escape
+    wait_exit
     ;;
 
 *)
