@@ -6,10 +6,18 @@
 // changes (the FUSE mount is over it); its size is then the image's virtual size.
 //
 // The daemon must not outlive Tarnwick, whose edits would otherwise sit in a mount nobody
-// unmounts: it runs in a process group of its own (a Ctrl+C at the terminal reaches Tarnwick,
-// not it), gets SIGTERM from the kernel when Tarnwick dies however it dies (PR_SET_PDEATHSIG),
-// and SIGINT, SIGTERM or SIGHUP to Tarnwick stop every daemon and remove the folders before the
-// signal does what it did before. On SIGTERM the daemon flushes the image and unmounts.
+// unmounts, however Tarnwick ends (the terminal toolkit's own signal handlers end it with abort(),
+// SIGKILL can't be caught). So Tarnwick forks a guardian, which starts the daemon and waits:
+// - the guardian and the daemon run in a process group of their own, so a Ctrl+C at the
+//   terminal reaches Tarnwick only;
+// - the kernel sends the guardian SIGTERM when Tarnwick dies (PR_SET_PDEATHSIG), and Stop() sends
+//   it the same; the guardian then stops the daemon with SIGTERM (QEMU flushes the image and
+//   unmounts), waits for it (SIGKILL and a lazy unmount after 10 s), and, when Tarnwick is gone,
+//   removes the view's folder itself;
+// - when the daemon ends on its own (it could not open the image), the guardian ends with it and
+//   Tarnwick reads QEMU's words from the log.
+// Between fork and exec only async-signal-safe calls are made: everything is prepared before.
+
 #include "disk/linux/QemuView.h"
 
 #include <fcntl.h>
@@ -31,85 +39,84 @@ namespace disk {
 
 namespace {
 
-// Daemons the signal handler stops: fixed storage, as a handler may not allocate.
-constexpr int kSlots = 8;
-struct DaemonSlot {
-    volatile sig_atomic_t pid;
-    char view[512];
-    char log[512];
-    char folder[512];
-};
-DaemonSlot g_slots[kSlots];
-struct sigaction g_previous[3];
-const int kSignals[3] = {SIGINT, SIGTERM, SIGHUP};
-bool g_handlerInstalled = false;
-
 void SleepMilliseconds(long milliseconds) {
     timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     nanosleep(&pause, nullptr);
 }
 
-// Async-signal-safe: kill, waitpid, nanosleep, unlink, rmdir.
-void StopDaemonsNow() {
-    for (DaemonSlot& slot : g_slots) {
-        const pid_t pid = slot.pid;
-        if (pid <= 0)
-            continue;
-        kill(pid, SIGTERM);
-        for (int i = 0; i < 200 && waitpid(pid, nullptr, WNOHANG) == 0; ++i)
-            SleepMilliseconds(10);
-        slot.pid = 0;
-        unlink(slot.view);
-        unlink(slot.log);
-        rmdir(slot.folder);
-    }
-}
+constexpr int kStopWaitMs = 10000;
 
-void OnSignal(int signalNumber) {
-    const int savedErrno = errno;
-    StopDaemonsNow();
-    for (int i = 0; i < 3; ++i) {
-        if (kSignals[i] != signalNumber)
-            continue;
-        const struct sigaction& previous = g_previous[i];
-        if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler == SIG_IGN)
+// Everything the guardian needs, made before it is forked.
+struct GuardianPlan {
+    std::vector<char*> daemonArgv;
+    std::vector<char*> unmountArgv;  // empty when there is no fusermount3
+    const char* logPath;
+    const char* viewPath;
+    const char* folder;
+    pid_t tarnwick;
+    sigset_t originalMask;
+};
+
+[[noreturn]] void RunGuardian(const GuardianPlan& plan) {
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != plan.tarnwick)
+        _exit(126);
+    const pid_t daemon = fork();
+    if (daemon == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        sigprocmask(SIG_SETMASK, &plan.originalMask, nullptr);
+        const int null = open("/dev/null", O_RDONLY);
+        const int log = open(plan.logPath, O_CREAT | O_TRUNC | O_WRONLY, 0600);
+        if (null >= 0)
+            dup2(null, 0);
+        if (log >= 0) {
+            dup2(log, 1);
+            dup2(log, 2);
+        }
+        execv(plan.daemonArgv[0], plan.daemonArgv.data());
+        _exit(127);
+    }
+    if (daemon < 0)
+        _exit(125);
+    sigset_t waitFor;
+    sigemptyset(&waitFor);
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGCHLD})
+        sigaddset(&waitFor, signalNumber);
+    for (;;) {
+        const int signalNumber = sigwaitinfo(&waitFor, nullptr);
+        int status = 0;
+        if (signalNumber == SIGCHLD && waitpid(daemon, &status, WNOHANG) == daemon)
+            _exit(WIFEXITED(status) ? 100 + (WEXITSTATUS(status) & 15) : 124);
+        if (signalNumber == SIGTERM || signalNumber == SIGINT || signalNumber == SIGHUP)
             break;
-        if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL &&
-            previous.sa_handler != nullptr) {
-            previous.sa_handler(signalNumber);
+    }
+    kill(daemon, SIGTERM);
+    bool killed = false;
+    for (int waited = 0; waitpid(daemon, nullptr, WNOHANG) == 0; waited += 5) {
+        if (waited >= kStopWaitMs) {
+            kill(daemon, SIGKILL);
+            waitpid(daemon, nullptr, 0);
+            killed = true;
             break;
         }
-        if ((previous.sa_flags & SA_SIGINFO) && previous.sa_sigaction) {
-            previous.sa_sigaction(signalNumber, nullptr, nullptr);
-            break;
+        SleepMilliseconds(5);
+    }
+    if (killed && !plan.unmountArgv.empty()) {
+        const pid_t unmount = fork();
+        if (unmount == 0) {
+            execv(plan.unmountArgv[0], plan.unmountArgv.data());
+            _exit(127);
         }
-        sigaction(signalNumber, &previous, nullptr);
-        raise(signalNumber);
-        break;
+        if (unmount > 0)
+            waitpid(unmount, nullptr, 0);
     }
-    errno = savedErrno;
-}
-
-void InstallSignalHandler() {
-    if (g_handlerInstalled)
-        return;
-    g_handlerInstalled = true;
-    for (int i = 0; i < 3; ++i) {
-        struct sigaction action;
-        std::memset(&action, 0, sizeof action);
-        action.sa_handler = OnSignal;
-        sigemptyset(&action.sa_mask);
-        for (int other : kSignals)
-            sigaddset(&action.sa_mask, other);
-        sigaction(kSignals[i], &action, &g_previous[i]);
+    if (getppid() != plan.tarnwick) {
+        unlink(plan.viewPath);
+        unlink(plan.logPath);
+        rmdir(plan.folder);
     }
-}
-
-bool CopyInto(char* target, std::size_t size, const std::string& text) {
-    if (text.size() >= size)
-        return false;
-    std::memcpy(target, text.c_str(), text.size() + 1);
-    return true;
+    _exit(killed ? 1 : 0);
 }
 
 // The program's full path: as given when it holds a slash, else the first match on PATH.
@@ -219,14 +226,6 @@ DiskStatus QemuView::Start(const std::string& image, const char* driver, const c
     struct stat folderInfo;
     stat(folder_.c_str(), &folderInfo);
 
-    int slot = -1;
-    for (int i = 0; i < kSlots && slot < 0; ++i) {
-        if (g_slots[i].pid == 0 && CopyInto(g_slots[i].view, sizeof g_slots[i].view, viewPath_) &&
-            CopyInto(g_slots[i].log, sizeof g_slots[i].log, logPath) &&
-            CopyInto(g_slots[i].folder, sizeof g_slots[i].folder, folder_))
-            slot = i;
-    }
-
     const std::string readOnlyOption = readOnly ? ",read-only=on" : "";
     std::vector<std::string> arguments = {
         daemon,
@@ -238,58 +237,43 @@ DiskStatus QemuView::Start(const std::string& image, const char* driver, const c
         "type=fuse,id=e,node-name=q,mountpoint=" + EscapeQemuOptionValue(viewPath_) +
             ",writable=" + (readOnly ? "off" : "on"),
     };
-    std::vector<char*> argv;
+    std::vector<std::string> unmount = {fusermount_, "-u", "-z", "-q", viewPath_};
+    GuardianPlan plan;
     for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+        plan.daemonArgv.push_back(argument.data());
+    plan.daemonArgv.push_back(nullptr);
+    if (!fusermount_.empty()) {
+        for (std::string& argument : unmount)
+            plan.unmountArgv.push_back(argument.data());
+        plan.unmountArgv.push_back(nullptr);
+    }
+    plan.logPath = logPath.c_str();
+    plan.viewPath = viewPath_.c_str();
+    plan.folder = folder_.c_str();
+    plan.tarnwick = getpid();
 
-    InstallSignalHandler();
-    sigset_t blocked, previousMask;
+    // The guardian takes its signals with sigwaitinfo: they are blocked from the fork on.
+    sigset_t blocked;
     sigemptyset(&blocked);
-    for (int signalNumber : kSignals)
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP, SIGCHLD})
         sigaddset(&blocked, signalNumber);
-    sigprocmask(SIG_BLOCK, &blocked, &previousMask);
-    const pid_t parent = getpid();
+    sigprocmask(SIG_BLOCK, &blocked, &plan.originalMask);
     const pid_t pid = fork();
-    if (pid == 0) {
-        setpgid(0, 0);
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (getppid() != parent)
-            _exit(126);
-        for (int signalNumber : kSignals)
-            signal(signalNumber, SIG_DFL);
-        sigprocmask(SIG_SETMASK, &previousMask, nullptr);
-        const int null = open("/dev/null", O_RDONLY);
-        const int log = open(logPath.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-        if (null >= 0)
-            dup2(null, 0);
-        if (log >= 0) {
-            dup2(log, 1);
-            dup2(log, 2);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    if (pid > 0) {
-        pid_ = pid;
-        slot_ = slot;
-        if (slot >= 0)
-            g_slots[slot].pid = pid;
-    }
-    sigprocmask(SIG_SETMASK, &previousMask, nullptr);
+    if (pid == 0)
+        RunGuardian(plan);
+    sigprocmask(SIG_SETMASK, &plan.originalMask, nullptr);
     if (pid < 0) {
         const std::string why = std::strerror(errno);
         Stop();
         return DiskStatus::Failure(DiskError::kContainerFailed,
                                    "qemu-storage-daemon can't be started: " + why + ".");
     }
+    pid_ = pid;
 
     for (int waited = 0; waited < programs.startTimeoutMs; waited += 5) {
         int exitStatus = 0;
         if (waitpid(pid_, &exitStatus, WNOHANG) == pid_) {
             pid_ = -1;
-            if (slot_ >= 0)
-                g_slots[slot_].pid = 0;
             std::string log = ReadLog(logPath);
             Stop();
             if (log.empty())
@@ -317,22 +301,20 @@ bool QemuView::Stop() {
     bool clean = true;
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
+        int status = 0;
         int waited = 0;
-        while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-            if (waited >= 10000) {
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (waited >= kStopWaitMs + 5000) {
                 kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-                clean = false;
+                waitpid(pid_, &status, 0);
                 break;
             }
             SleepMilliseconds(5);
             waited += 5;
         }
+        clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         pid_ = -1;
     }
-    if (slot_ >= 0)
-        g_slots[slot_].pid = 0;
-    slot_ = -1;
     if (!folder_.empty()) {
         struct stat folderInfo;
         if (stat(folder_.c_str(), &folderInfo) == 0 && IsMountedOver(viewPath_, folderInfo.st_dev))

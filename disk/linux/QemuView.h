@@ -37,17 +37,16 @@ public:
                      bool readOnly, const QemuPrograms& programs = QemuPrograms());
 
     // Stops the daemon (it unmounts the view and flushes the image), waits for it, and removes
-    // the temporary folder. False when the daemon had to be killed.
+    // the temporary folder. False when the daemon had to be killed. Should Tarnwick die instead,
+    // its guardian process does the same.
     bool Stop();
 
     bool Running() const { return pid_ > 0; }
     const std::string& ViewPath() const { return viewPath_; }
     std::uint64_t Size() const { return size_; }
-    pid_t DaemonPid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
-    int slot_ = -1;  // in the table the signal handler stops daemons from
     std::string folder_;
     std::string viewPath_;
     std::uint64_t size_ = 0;
