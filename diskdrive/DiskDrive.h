@@ -35,6 +35,7 @@ public:
     // Opens the candidate as drive C:, for writing unless the disk opened read-only. Null with a
     // message on failure; the platform lives as long as this object, the disk's lock too.
     ImagePlatform* OpenDrive(std::size_t candidate, std::string& error);
+    ImagePlatform* Drive() const { return m_platform.get(); }  // after OpenDrive
 
     // The lines the choice lists, one a partition holding a BOOT.INI:
     // "partition(3)  NTFS  "WINXP"  4.0 GiB".

@@ -14,6 +14,11 @@ packages=(
     pkg-config libfinal-dev libgpm-dev tmux
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
     ntfs-3g
+    # disks and images: partition tables (libfdisk), file systems (libblkid), the mount table
+    # (libmount); containers through qemu-storage-daemon over FUSE; the tests' images made with
+    # sfdisk, mkfs.fat, mtools and qemu-img
+    libfdisk-dev libblkid-dev libmount-dev qemu-system-common fuse3 fdisk dosfstools mtools
+    qemu-utils
 )
 
 missing=()
