@@ -234,6 +234,16 @@ fat_rhs() {
     echo "$out"
 }
 
+# In the editor just started: Debug over COM2 at 115200 on the second line, OK, and commit.
+commit_debug_com2() {
+    wait_for "Boot Line To Modify:"
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+}
+
 # expect_committed IMAGE: partition(3) of the image holds the edited BOOT.INI (read-only, hidden,
 # system) and the old one as BOOT.BAK (none of them), and fsck.fat finds it clean, as the file
 # system's own tools see it.
@@ -529,12 +539,7 @@ disk-image)
     screen >"$work/choice-screen.txt"
     type_text 2
     key Enter
-    wait_for "Boot Line To Modify:"
-    tick_debug_com2_on_second_line
-    key Enter
-    wait_for "Do you want to commit your changes to disk?"
-    key Enter
-    wait_exit
+    commit_debug_com2
     expect_committed "$work/disk.img"
     mtools_ mtype -i "$work/disk.img@@$system_at" ::/BOOT.INI >"$work/other.ini"
     same_file "$work/other.ini" "$fixtures/drive/BOOT.INI"  # the other partition is untouched
@@ -550,12 +555,7 @@ disk-qcow2)
     mkdir -p "$work/tmp"
     export TMPDIR=$work/tmp
     start 110 36 "$work/disk.qcow2"
-    wait_for "Boot Line To Modify:"
-    tick_debug_com2_on_second_line
-    key Enter
-    wait_for "Do you want to commit your changes to disk?"
-    key Enter
-    wait_exit
+    commit_debug_com2
     [ -z "$(ls -A "$work/tmp")" ] || fail "the daemon's view is left in $work/tmp: $(ls -A "$work/tmp")"
     qemu-img convert -O raw "$work/disk.qcow2" "$work/back.raw"
     expect_committed "$work/back.raw"
