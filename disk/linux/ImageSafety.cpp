@@ -125,7 +125,9 @@ DiskStatus CheckKernelUse(const std::string& shownName, const struct stat& info,
     DIR* folder = opendir(tables.sysBlock.c_str());
     if (!folder)
         return DiskStatus::Success();
-    DiskStatus status;
+    // Every loop device over the image: one that is mounted says the most.
+    DiskStatus attached;
+    DiskStatus mounted;
     while (dirent* entry = readdir(folder)) {
         if (std::strncmp(entry->d_name, "loop", 4) != 0)
             continue;
@@ -137,19 +139,18 @@ DiskStatus CheckKernelUse(const std::string& shownName, const struct stat& info,
             continue;
         const std::string device = std::string("/dev/") + entry->d_name;
         const std::string mountPoint = FindMountOf(ReadFirstLine(loop + "/dev"), tables);
-        if (!mountPoint.empty())
-            status = DiskStatus::Failure(DiskError::kMounted, Quoted(shownName) +
-                                                                  " is mounted at " + mountPoint +
-                                                                  " through " + device + corrupts);
-        else
-            status = DiskStatus::Failure(
+        if (!mountPoint.empty() && mounted.Ok())
+            mounted = DiskStatus::Failure(DiskError::kMounted, Quoted(shownName) +
+                                                                   " is mounted at " + mountPoint +
+                                                                   " through " + device + corrupts);
+        else if (mountPoint.empty() && attached.Ok())
+            attached = DiskStatus::Failure(
                 DiskError::kLoopAttached,
                 Quoted(shownName) + " is attached to the loop device " + device +
                     ": the kernel may write to it. Detach it first (losetup -d " + device + ").");
-        break;
     }
     closedir(folder);
-    return status;
+    return mounted.Ok() ? attached : mounted;
 }
 
 DiskStatus CheckOtherUsers(int fd, const std::string& shownName, const struct stat& info,

@@ -22,8 +22,11 @@
 namespace disk {
 namespace {
 
+using testing::Describe;
+using testing::MakeFat;
 using testing::MakeImage;
 using testing::RunShell;
+using testing::RunShellOutput;
 using testing::ScratchFolder;
 
 bool MakeDisk(const std::string& image) {
@@ -317,6 +320,76 @@ TEST_F(KernelTables, ImageOnALoopDeviceIsRefused) {
     // Another file on a loop device is none of this image's business.
     Write("/devices/loop0/loop/backing_file", folder_.File("mountinfo") + "\n");
     EXPECT_TRUE(CheckKernelUse(image, info, tables_).Ok());
+}
+
+// Shell commands run when the test ends, however it ends: detaching loop devices, unmounting.
+class Undo {
+public:
+    ~Undo() {
+        for (auto command = commands_.rbegin(); command != commands_.rend(); ++command)
+            RunShell(*command);
+    }
+    void Add(const std::string& command) { commands_.push_back(command); }
+
+private:
+    std::vector<std::string> commands_;
+};
+
+// The kernel's own loop devices and a real mount, where the machine allows them (root, loop
+// devices, ext2 in the kernel); skipped elsewhere. The disk: partition(1) FAT16, partition(2)
+// ext2.
+TEST(RealLoopDevices, TheDeviceOpensAndTheImageIsRefusedWhileTheKernelHasIt) {
+    if (geteuid() != 0 || access("/dev/loop-control", F_OK) != 0)
+        GTEST_SKIP() << "needs root and loop devices";
+    ScratchFolder folder;
+    const std::string image = folder.File("disk.img");
+    ASSERT_TRUE(MakeImage(image, 32,
+                          "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=8192, type=6\n"
+                          "start=10240, size=16384, type=83\n") &&
+                MakeFat(image, 2048, 8192, "SYSTEM") &&
+                RunShell("mkfs.ext2 -q -F -E offset=" + std::to_string(10240 * 512) + " '" + image +
+                         "' 8M"));
+    Undo undo;
+    std::string whole;
+    if (!RunShellOutput("losetup -f --show '" + image + "'", whole))
+        GTEST_SKIP() << "losetup can't attach the image here";
+    undo.Add("losetup -d " + whole);
+
+    DiskContext device;
+    DiskStatus status = device.Open(whole);
+    ASSERT_TRUE(status.Ok()) << status.message;
+    EXPECT_TRUE(device.IsBlockDevice());
+    EXPECT_EQ(device.View().size, 32u * 1024 * 1024);
+    EXPECT_EQ(device.Layout().signature, 0x8b467c12u);
+    EXPECT_EQ(Describe(device.Layout()), "1:06@2048/8192 vfat:SYSTEM 2:83@10240/16384 ext2");
+    device.Close();
+
+    status = DiskContext().Open(image);
+    EXPECT_EQ(status.error, DiskError::kLoopAttached);
+    EXPECT_NE(status.message.find("attached to the loop device " + whole), std::string::npos)
+        << status.message;
+
+    std::string partition;
+    ASSERT_TRUE(RunShellOutput("losetup -f --show -o " + std::to_string(10240 * 512) +
+                                   " --sizelimit " + std::to_string(16384 * 512) + " '" + image +
+                                   "'",
+                               partition));
+    undo.Add("losetup -d " + partition);
+    const std::string mountPoint = folder.File("mnt");
+    ASSERT_EQ(mkdir(mountPoint.c_str(), 0700), 0);
+    if (!RunShell("mount -t ext2 " + partition + " '" + mountPoint + "'"))
+        GTEST_SKIP() << "the kernel does not mount ext2 here";
+    undo.Add("umount '" + mountPoint + "'");
+
+    status = DiskContext().Open(image);
+    EXPECT_EQ(status.error, DiskError::kMounted);
+    EXPECT_NE(status.message.find("is mounted at " + mountPoint + " through " + partition),
+              std::string::npos)
+        << status.message;
+    status = DiskContext().Open(partition);
+    EXPECT_EQ(status.error, DiskError::kMounted);
+    EXPECT_NE(status.message.find("is mounted at " + mountPoint), std::string::npos)
+        << status.message;
 }
 
 }  // namespace

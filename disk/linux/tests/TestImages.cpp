@@ -37,6 +37,19 @@ bool RunShell(const std::string& command) {
     return false;
 }
 
+bool RunShellOutput(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = popen(("(" + command + ") 2>/dev/null").c_str(), "r");
+    if (!pipe)
+        return false;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    while (!output.empty() && output.back() == '\n')
+        output.pop_back();
+    return pclose(pipe) == 0;
+}
+
 namespace {
 std::string Quote(const std::string& text) {
     return "'" + text + "'";

@@ -27,6 +27,10 @@ private:
 // Runs a shell command; false (and the command with its output on stderr) when it fails.
 bool RunShell(const std::string& command);
 
+// Runs a shell command and gives its standard output without the last line end; false when it
+// fails.
+bool RunShellOutput(const std::string& command, std::string& output);
+
 // A sparse file of sizeMiB with the sfdisk script as its table (no table when script is empty).
 bool MakeImage(const std::string& path, unsigned sizeMiB, const std::string& sfdiskScript);
 
