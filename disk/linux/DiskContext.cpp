@@ -158,6 +158,11 @@ DiskStatus DiskContext::OpenChecked(const DiskOpenOptions& options) {
     } else {
         view_.path = path_;
         view_.size = format_ == ImageFormat::kFixedVhd ? fileSize - kVhdFooterBytes : fileSize;
+        if (lock_.Held() && !readOnly && !lock_.KeepVirtualMachinesOff())
+            return DiskStatus::Failure(DiskError::kInUseByVm,
+                                       Quoted(path_) +
+                                           " was just opened by a virtual machine. "
+                                           "Shut the machine down first.");
     }
 
     status = ReadPartitions(viewFd, view_.size, layout_);

@@ -32,7 +32,8 @@ struct DiskOpenOptions {
     // machines are then told in warnings instead of refused.
     bool readOnly = false;
     // Take the image lock that keeps a second Tarnwick off (ImageLock): exclusive for writing,
-    // shared for reading only. It is held until Close.
+    // shared for reading only. It is held until Close. An image written directly (not through
+    // QEMU) is then also locked as QEMU locks its images, so no virtual machine starts on it.
     bool lock = true;
     SystemTables tables;
     QemuPrograms programs;

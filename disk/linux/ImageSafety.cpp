@@ -105,6 +105,23 @@ DiskStatus ImageLock::Take(const std::string& path, const std::string& shownName
     return DiskStatus::Success();
 }
 
+bool ImageLock::KeepVirtualMachinesOff() {
+    if (fd_ < 0)
+        return false;
+    for (long long byte :
+         {kQemuPermissionBase + kQemuWritePermission, kQemuUnsharedBase + kQemuWritePermission}) {
+        struct flock lock;
+        std::memset(&lock, 0, sizeof lock);
+        lock.l_type = F_RDLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = byte;
+        lock.l_len = 1;
+        if (fcntl(fd_, F_OFD_SETLK, &lock) != 0)
+            return false;
+    }
+    return true;
+}
+
 void ImageLock::Release() {
     if (fd_ >= 0)
         close(fd_);

@@ -35,6 +35,11 @@ public:
     // shared lock that other readers may hold too. kLockedByTarnwick when another Tarnwick holds
     // a lock that excludes this one, kCannotOpen when the path can't be opened to lock it.
     DiskStatus Take(const std::string& path, const std::string& shownName, bool exclusive);
+    // After an exclusive Take, on an image Tarnwick writes itself (not through QEMU): takes the
+    // locks QEMU takes for a writer that lets nobody else write, so a virtual machine started on
+    // the image meanwhile fails with QEMU's "Failed to get "write" lock". False when they can't
+    // be taken.
+    bool KeepVirtualMachinesOff();
     void Release();
     bool Held() const { return fd_ >= 0; }
 
@@ -43,6 +48,11 @@ private:
 };
 
 constexpr long long kTarnwickLockByte = 0x7ffffffffffffffeLL;
+// QEMU's lock bytes (block/file-posix.c): base + the permission's bit for a permission held,
+// unshared base + the bit for one that others may not have; writing is bit 1.
+constexpr long long kQemuPermissionBase = 100;
+constexpr long long kQemuUnsharedBase = 200;
+constexpr long long kQemuWritePermission = 1;
 
 // kMounted when the device, one of its partitions, or a loop device over the image is mounted
 // (the message names the mount point); kLoopAttached when a loop device is attached to the image

@@ -160,6 +160,19 @@ TEST_F(Safety, ImageHeldByRealQemuIsInUse) {
     EXPECT_EQ(status.error, DiskError::kInUseByVm) << status.message;
 }
 
+// A virtual machine started on an image Tarnwick has open for writing does not get to write it.
+TEST_F(Safety, VirtualMachineStartedMeanwhileIsKeptOff) {
+    const std::string write = "qemu-io -f raw -c 'write 0 512' '" + image_ + "' 2>&1";
+    std::string output;
+    {
+        DiskContext context;
+        ASSERT_TRUE(context.Open(image_).Ok());
+        EXPECT_FALSE(RunShellOutput(write, output)) << output;
+        EXPECT_NE(output.find("Failed to get \"write\" lock"), std::string::npos) << output;
+    }
+    EXPECT_TRUE(RunShellOutput(write, output)) << output;
+}
+
 TEST_F(Safety, ImageOpenForWritingElsewhereIsInUse) {
     Holder writer([this] { return open(image_.c_str(), O_WRONLY) >= 0; });
     ASSERT_TRUE(writer.Holding());
