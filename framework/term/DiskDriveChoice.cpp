@@ -24,14 +24,15 @@ std::unique_ptr<DiskDrive> OpenDriveOnDisk(const std::string& path, std::istream
         exitCode = kCantOpen;
         return nullptr;
     }
+    // Said before the editor's screen, which leaves the terminal's lines as they were.
+    for (const std::string& warning : drive->Disk().Layout().warnings)
+        errors << "tarnwick: " << path << ": " << warning << "\n";
     std::size_t chosen = 0;
     if (found.size() > 1) {
         out << drive->Heading() << "\n";
         for (std::size_t i = 0; i < found.size(); ++i)
             out << "  " << i + 1 << "  " << DescribeCandidate(drive->Candidates()[found[i]])
                 << "\n";
-        for (const std::string& warning : drive->Disk().Layout().warnings)
-            out << warning << "\n";
         if (!AskForChoice("Edit which partition?", found.size(), in, out, chosen)) {
             exitCode = 0;
             return nullptr;
