@@ -14,11 +14,13 @@ packages=(
     pkg-config libfinal-dev libgpm-dev tmux
     # the end-to-end test on a real NTFS file system (ntfs-3g through FUSE); skipped without it
     ntfs-3g
-    # disks and images: partition tables (libfdisk), file systems (libblkid), the mount table
-    # (libmount); containers through qemu-storage-daemon over FUSE; the tests' images made with
-    # sfdisk, mkfs.fat, mtools and qemu-img
-    libfdisk-dev libblkid-dev libmount-dev qemu-system-common fuse3 fdisk dosfstools mtools
-    qemu-utils
+    # drive C: inside disk images: NTFS through libntfs-3g, FAT through mtools, the file system
+    # named by libblkid; the tests make their images with sfdisk, mkfs.fat and mkntfs and check
+    # them with fsck.fat and the ntfsprogs
+    ntfs-3g-dev libblkid-dev mtools dosfstools fdisk
+    # disks and images: partition tables (libfdisk), the mount table (libmount), containers
+    # through qemu-storage-daemon over FUSE; the tests' containers made with qemu-img
+    libfdisk-dev libmount-dev qemu-system-common fuse3 qemu-utils
 )
 
 missing=()

@@ -213,7 +213,8 @@ BOOL TermBackend::RunOpenFileDialog(OpenFileRequest& request) {
     }
     FocusKeeper keeper(Parent());
     TermFileDialog fileDialog(Parent(), folder, name, (request.flags & OFN_FILEMUSTEXIST) != 0,
-                              (request.flags & OFN_PATHMUSTEXIST) != 0, m_paths.toProgram);
+                              (request.flags & OFN_PATHMUSTEXIST) != 0, m_paths.toProgram,
+                              m_folders);
     std::string chosen;
     if (!fileDialog.Choose(chosen))
         return FALSE;

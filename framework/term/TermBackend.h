@@ -4,8 +4,9 @@
 // - Message boxes carry the application title as caption; since the toolkit has no icons, the
 //   meaning of the stop and question icons is written as the box's headline ("Error",
 //   "Question").
-// - The open-file dialog browses the Linux folders; the program's Windows paths go in and come
-//   back through the path mapping the entry point installs (drive C: is a folder).
+// - The open-file dialog browses the folders of a folder source (TermFileDialog.h): the Linux
+//   folders, or those of a file system inside a disk image; the program's Windows paths go in and
+//   come back through the path mapping the entry point installs.
 // - Help: the one-line popups appear at the requested position and close with the next key or
 //   click; the help file of the Windows program is replaced by a text shown in a scrollable
 //   window.
@@ -18,6 +19,7 @@
 #include <final/final.h>
 
 #include "framework/Backend.h"
+#include "framework/term/TermFileDialog.h"
 
 class TermBackend : public IBackend {
 public:
@@ -29,6 +31,9 @@ public:
         std::function<std::string(const std::string& hostPath)> toProgram;
     };
     void SetPathMapping(PathMapping mapping) { m_paths = std::move(mapping); }
+    // Where the open-file dialog's folders come from (the paths of the mapping's other side); the
+    // Linux folders unless set.
+    void SetFolderSource(FolderSource folders) { m_folders = std::move(folders); }
     // The text the Help button shows, and the title of its window.
     void SetHelpText(const std::string& title, const std::string& text);
 
@@ -51,6 +56,7 @@ private:
     finalcut::FApplication& m_application;
     std::vector<finalcut::FWidget*> m_openDialogs;
     PathMapping m_paths;
+    FolderSource m_folders = HostFolders();
     std::string m_helpTitle;
     std::string m_helpText;
 };

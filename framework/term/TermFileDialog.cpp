@@ -14,16 +14,6 @@ using finalcut::FSize;
 
 namespace {
 
-bool IsFolder(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool IsFile(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/')
         return folder + name;
@@ -35,11 +25,6 @@ std::string Parent(const std::string& folder) {
     if (slash == std::string::npos || slash == 0)
         return "/";
     return folder.substr(0, slash);
-}
-
-std::string Canonical(const std::string& path) {
-    char resolved[PATH_MAX];
-    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
 // Linux file names are in the locale's encoding (UTF-8), not the program's code page.
@@ -62,11 +47,49 @@ std::string Trimmed(std::string text) {
 
 }  // namespace
 
+FolderSource HostFolders() {
+    FolderSource source;
+    source.list = [](const std::string& folder, std::vector<FolderSource::Entry>& entries) {
+        entries.clear();
+        DIR* directory = opendir(folder.c_str());
+        if (!directory)
+            return false;
+        while (const dirent* item = readdir(directory)) {
+            const std::string name = item->d_name;
+            if (name == "." || name == "..")
+                continue;
+            struct stat info;
+            const bool isFolder =
+                stat(Join(folder, name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            entries.push_back({name, isFolder});
+        }
+        closedir(directory);
+        return true;
+    };
+    source.kind = [](const std::string& path) {
+        struct stat info;
+        if (stat(path.c_str(), &info) != 0)
+            return FolderSource::Kind::kNone;
+        return S_ISDIR(info.st_mode) ? FolderSource::Kind::kFolder : FolderSource::Kind::kFile;
+    };
+    source.canonical = [](const std::string& path) {
+        char resolved[PATH_MAX];
+        return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    };
+    source.start = [] {
+        char current[PATH_MAX];
+        return getcwd(current, sizeof current) ? std::string(current) : std::string("/");
+    };
+    return source;
+}
+
 TermFileDialog::TermFileDialog(finalcut::FWidget* parent, const std::string& folder,
                                const std::string& name, bool fileMustExist, bool pathMustExist,
-                               std::function<std::string(const std::string&)> describeFolder)
+                               std::function<std::string(const std::string&)> describeFolder,
+                               FolderSource folders)
     : FDialog(parent),
       m_describeFolder(std::move(describeFolder)),
+      m_folders(std::move(folders)),
       m_fileMustExist(fileMustExist),
       m_pathMustExist(pathMustExist) {
     setText("Open");
@@ -99,13 +122,32 @@ TermFileDialog::TermFileDialog(finalcut::FWidget* parent, const std::string& fol
     m_cancel.addCallback("clicked", [this] { done(ResultCode::Reject); });
 
     std::string start = folder;
-    if (start.empty() || !IsFolder(start)) {
-        char current[PATH_MAX];
-        start = getcwd(current, sizeof current) ? std::string(current) : std::string("/");
-    }
-    ReadFolder(Canonical(start));
+    if (start.empty() || !IsFolder(start))
+        start = m_folders.start();
+    ReadFolder(m_folders.canonical(start));
     m_name.setText(HostText(name));
     m_name.setFocus();
+}
+
+bool TermFileDialog::IsFolder(const std::string& path) const {
+    return m_folders.kind(path) == FolderSource::Kind::kFolder;
+}
+
+bool TermFileDialog::IsFile(const std::string& path) const {
+    return m_folders.kind(path) == FolderSource::Kind::kFile;
+}
+
+std::string TermFileDialog::FindIgnoringCase(const std::string& folder, const std::string& name,
+                                             FolderSource::Kind kind) const {
+    std::vector<Entry> entries;
+    if (name.empty() || !m_folders.list(folder, entries))
+        return std::string();
+    for (const Entry& entry : entries) {
+        if (strcasecmp(entry.name.c_str(), name.c_str()) == 0 &&
+            entry.folder == (kind == FolderSource::Kind::kFolder))
+            return Join(folder, entry.name);
+    }
+    return std::string();
 }
 
 bool TermFileDialog::Choose(std::string& hostPath) {
@@ -135,18 +177,14 @@ void TermFileDialog::Complain(const std::string& text) {
 }
 
 void TermFileDialog::ReadFolder(const std::string& folder) {
-    std::vector<Entry> entries;
-    if (DIR* directory = opendir(folder.c_str())) {
-        while (const dirent* item = readdir(directory)) {
-            const std::string name = item->d_name;
-            if (name == "." || name == ".." || name[0] == '.')
-                continue;
-            entries.push_back(Entry{name, IsFolder(Join(folder, name))});
-        }
-        closedir(directory);
-    } else {
+    std::vector<Entry> listed, entries;
+    if (!m_folders.list(folder, listed)) {
         Complain("Can't open the folder " + folder + ".");
         return;
+    }
+    for (Entry& entry : listed) {
+        if (!entry.name.empty() && entry.name[0] != '.')
+            entries.push_back(std::move(entry));
     }
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         if (a.folder != b.folder)
@@ -216,36 +254,18 @@ void TermFileDialog::Confirm() {
     std::string name = path.substr(slash + 1);
     // The name as the folder spells it, when only the case differs.
     if (!name.empty() && !IsFolder(path) && !IsFile(path)) {
-        if (DIR* directory = opendir(folder.c_str())) {
-            while (const dirent* item = readdir(directory)) {
-                if (strcasecmp(item->d_name, name.c_str()) == 0) {
-                    const std::string found = Join(folder, item->d_name);
-                    if (IsFolder(found)) {
-                        path = found;
-                        break;
-                    }
-                }
-            }
-            closedir(directory);
-        }
+        const std::string found = FindIgnoringCase(folder, name, FolderSource::Kind::kFolder);
+        if (!found.empty())
+            path = found;
     }
     if (IsFolder(path)) {
-        ReadFolder(Canonical(path));
+        ReadFolder(m_folders.canonical(path));
         m_name.clear();
         m_name.redraw();
         return;
     }
-    bool exists = IsFile(path);
-    if (!exists) {
-        if (DIR* directory = opendir(folder.c_str())) {
-            while (const dirent* item = readdir(directory)) {
-                if (strcasecmp(item->d_name, name.c_str()) == 0 &&
-                    IsFile(Join(folder, item->d_name)))
-                    exists = true;
-            }
-            closedir(directory);
-        }
-    }
+    const bool exists =
+        IsFile(path) || !FindIgnoringCase(folder, name, FolderSource::Kind::kFile).empty();
     if (m_pathMustExist && !IsFolder(folder)) {
         Complain(typed + "\nPath does not exist.\nCheck the path and try again.");
         return;
@@ -255,7 +275,7 @@ void TermFileDialog::Confirm() {
         return;
     }
     // The name keeps the spelling the user gave, as on Windows, where names ignore case.
-    m_chosen = Join(Canonical(folder), name);
+    m_chosen = Join(m_folders.canonical(folder), name);
     m_accepted = true;
     done(ResultCode::Accept);
 }

@@ -1,6 +1,7 @@
 #include "platform/image/FatVolume.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,20 +52,12 @@ std::unique_ptr<FatVolume> FatVolume::Open(const std::string& rawPath, std::uint
     volume->m_readOnly = readOnly;
     volume->m_fileSystemName = fileSystemName;
     volume->m_label = label;
-    std::vector<VolumeEntry> root;
-    if (!volume->List("/", root)) {
-        error = "The " + fileSystemName + " file system can't be read (the FAT tools, mtools, " +
-                "are missing or found it damaged).";
-        return nullptr;
-    }
     return volume;
 }
 
 FatVolume::~FatVolume() {
     if (m_descriptor >= 0)
         close(m_descriptor);
-    if (!m_scratchFolder.empty())
-        rmdir(m_scratchFolder.c_str());
 }
 
 bool FatVolume::Run(const std::string& program, const std::vector<std::string>& arguments,
@@ -144,28 +137,22 @@ bool FatVolume::Read(const std::string& path, std::string& bytes) {
 bool FatVolume::Write(const std::string& path, const std::string& bytes) {
     if (m_readOnly)
         return false;
-    if (m_scratchFolder.empty()) {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern =
-            std::string(base && base[0] == '/' ? base : "/tmp") + "/tarnwick-fat-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            return false;
-        m_scratchFolder = pattern;
-    }
-    const std::string scratch = m_scratchFolder + "/content";
-    const int descriptor = open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (descriptor < 0)
+    // The bytes reach mcopy as a file in memory that the child inherits: nothing is written to
+    // the host's disk, so a crash leaves nothing behind there.
+    const int content = memfd_create("tarnwick-fat-content", 0);
+    if (content < 0)
         return false;
     size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t put = write(descriptor, bytes.data() + written, bytes.size() - written);
+        const ssize_t put = write(content, bytes.data() + written, bytes.size() - written);
         if (put <= 0)
             break;
         written += static_cast<size_t>(put);
     }
-    const bool whole = close(descriptor) == 0 && written == bytes.size();
-    const bool copied = whole && RunWriting("mcopy", {"-o", scratch, ToolPath(path)});
-    unlink(scratch.c_str());
+    const bool copied =
+        written == bytes.size() &&
+        RunWriting("mcopy", {"-o", "/proc/self/fd/" + std::to_string(content), ToolPath(path)});
+    close(content);
     return copied;
 }
 

@@ -56,5 +56,4 @@ private:
     bool m_readOnly = true;
     std::string m_fileSystemName;
     std::string m_label;
-    std::string m_scratchFolder;  // a private host folder for the bytes mcopy takes
 };

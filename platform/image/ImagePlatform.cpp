@@ -159,10 +159,29 @@ bool ImagePlatform::Resolve(const std::string& programPath, std::string& resolve
     return true;
 }
 
+std::string ImagePlatform::VolumePathOf(const std::string& programPath) {
+    Found found;
+    return Find(programPath.c_str(), found) ? found.volumePath : std::string();
+}
+
+std::string ImagePlatform::ProgramPathOf(const std::string& volumePath) {
+    std::string path = "C:\\";
+    for (char c : volumePath.empty() || volumePath[0] != '/' ? volumePath : volumePath.substr(1))
+        path += c == '/' ? '\\' : c;
+    return path;
+}
+
 bool ImagePlatform::RecoverInterruptedReplaces(std::string& error) {
-    if (!WriteAllowed())
-        return true;
-    return FinishInterruptedReplaces(*m_files, "/", m_recoveryNotes, error);
+    std::vector<VolumeEntry> root;
+    if (!m_files->List("/", root)) {
+        error = "The root folder of the " + FileSystemName() +
+                " volume can't be read: the file system is damaged" +
+                (FileSystemName() == "NTFS" ? "." : ", or its tools (mtools) are missing.");
+        return false;
+    }
+    // A volume that may not be written keeps what it holds, even a replace cut short.
+    return !WriteAllowed() ||
+           FinishInterruptedReplaces(*m_files, "/", root, m_recoveryNotes, error);
 }
 
 BOOL ImagePlatform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {

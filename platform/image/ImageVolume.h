@@ -82,6 +82,10 @@ public:
     bool ListFolder(const std::string& programPath, std::vector<VolumeFolderEntry>& entries);
     // The program path with every component as found on disk; false outside drive C:.
     bool Resolve(const std::string& programPath, std::string& found);
+    // The same as a volume path ("/WINDOWS/system32/hal.dll"), for browsing; empty outside C:.
+    std::string VolumePathOf(const std::string& programPath);
+    // A volume path as a program path: "/" is "C:\\", "/WINDOWS/x" is "C:\\WINDOWS\\x".
+    static std::string ProgramPathOf(const std::string& volumePath);
 
     // Observes the steps of ReplaceFileSafely: returning false fails the replace there (honoured
     // before the target is removed), throwing simulates a crash (nothing is cleaned up).
@@ -116,7 +120,8 @@ public:
     BOOL ChangeCurrentDirectory(LPCSTR directory) override;
     void SetWindowsFolderHint(LPCSTR windowsFolder) override;
 
-    // For OpenImageVolume: finishes or undoes what a crash left; false when that failed.
+    // For OpenImageVolume: checks that the root can be read and finishes or undoes what a crash
+    // left; false with the reason when either failed.
     bool RecoverInterruptedReplaces(std::string& error);
 
 private:

@@ -41,7 +41,8 @@ int RangeOpen(struct ntfs_device* device, int flags) {
 
 int RangeClose(struct ntfs_device* device) {
     PartitionRange& range = RangeOf(device);
-    const bool synced = NDevReadOnly(device) || fsync(range.descriptor) == 0;
+    // Nothing written since the last flush: nothing to flush.
+    const bool synced = !NDevDirty(device) || fsync(range.descriptor) == 0;
     const bool closed = close(range.descriptor) == 0;
     range.descriptor = -1;
     NDevClearOpen(device);
@@ -113,7 +114,7 @@ s64 RangeWrite(struct ntfs_device* device, const void* buffer, s64 count) {
 }
 
 int RangeSync(struct ntfs_device* device) {
-    if (NDevReadOnly(device))
+    if (!NDevDirty(device))
         return 0;
     const int result = fsync(RangeOf(device).descriptor);
     if (result == 0)
@@ -378,6 +379,8 @@ bool NtfsVolume::Write(const std::string& path, const std::string& bytes) {
             done += put;
     }
     ntfs_attr_close(data);
+    // As Windows does for a write: the file's change and modification times move.
+    ntfs_inode_update_times(file.inode, static_cast<ntfs_time_update_flags>(NTFS_UPDATE_MCTIME));
     NInoFileNameSetDirty(file.inode);
     const bool closed = ntfs_inode_close_in_dir(file.Release(), parent.inode) == 0;
     const bool parentClosed = parent.Close();
@@ -393,6 +396,7 @@ bool NtfsVolume::SetAttributes(const std::string& path, VolumeAttributes attribu
     const u32 kept = le32_to_cpu(inode.inode->flags) & ~kVolumeAttributeBits;
     inode.inode->flags =
         static_cast<FILE_ATTR_FLAGS>(cpu_to_le32(kept | (attributes & kVolumeAttributeBits)));
+    ntfs_inode_update_times(inode.inode, NTFS_UPDATE_CTIME);
     NInoSetDirty(inode.inode);
     NInoFileNameSetDirty(inode.inode);
     return inode.Close() && Sync();

@@ -107,12 +107,8 @@ bool ReplaceOnVolume(VolumeFiles& files, const std::string& folder, const std::s
 }
 
 bool FinishInterruptedReplaces(VolumeFiles& files, const std::string& folder,
+                               const std::vector<VolumeEntry>& entries,
                                std::vector<std::string>& notes, std::string& error) {
-    std::vector<VolumeEntry> entries;
-    if (!files.List(folder, entries)) {
-        error = "The root folder of the volume can't be read.";
-        return false;
-    }
     // Writing names first: a ready name of the same target decides what is kept.
     for (const VolumeEntry& entry : entries) {
         const std::string target = TargetOf(entry.name, kWriting);

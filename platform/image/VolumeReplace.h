@@ -41,7 +41,8 @@ bool ReplaceOnVolume(VolumeFiles& files, const std::string& folder, const std::s
                      bool targetExists, const std::string& bytes, VolumeAttributes attributes,
                      const std::function<bool(VolumeReplaceStep)>& hook);
 
-// Finishes or undoes every replace in the folder that a crash cut short; notes get one line for
-// each. False with the reason when one can't be finished.
+// Finishes or undoes every replace in the folder that a crash cut short, given the folder's
+// entries; notes get one line for each. False with the reason when one can't be finished.
 bool FinishInterruptedReplaces(VolumeFiles& files, const std::string& folder,
+                               const std::vector<VolumeEntry>& entries,
                                std::vector<std::string>& notes, std::string& error);

@@ -272,6 +272,37 @@ INSTANTIATE_TEST_SUITE_P(FileSystems, ImageVolumeTest,
                              return std::string(TestFileSystemName(kind.param));
                          });
 
+// A rename cut short inside the file system leaves two names on the new file (the ready name and
+// BOOT.INI). NTFS drops the extra name; FAT's tools can't drop a name without freeing the data
+// the other name still uses, so that volume is left as it is, for a disk check.
+TEST(TwoNamesOnOneFileTest, NtfsKeepsTheFileAndFatIsLeftForADiskCheck) {
+    for (TestFileSystem kind : {TestFileSystem::kFat16, TestFileSystem::kNtfs}) {
+        SCOPED_TRACE(TestFileSystemName(kind));
+        TestImage image(kind, kBootIni);
+        ASSERT_EQ(image.Problem(), "");
+        ASSERT_TRUE(image.RemoveFile("BOOT.INI"));
+        ASSERT_TRUE(image.PutFile("~TRBOOT.INI", kNewBootIni));
+        ASSERT_TRUE(image.AddSecondName("~TRBOOT.INI", "BOOT.INI"));
+        const std::string before = image.WholeImage();
+        std::string error;
+        std::unique_ptr<ImagePlatform> platform = OpenImageVolume(image.Location(), error);
+        if (kind == TestFileSystem::kNtfs) {
+            ASSERT_TRUE(platform) << error;
+            EXPECT_EQ(platform->RecoveryNotes().size(), 1u);
+            platform.reset();
+            std::string bytes, report;
+            EXPECT_TRUE(image.ReadFile("BOOT.INI", bytes));
+            EXPECT_EQ(bytes, kNewBootIni);
+            EXPECT_EQ(image.RootNames(), (std::vector<std::string>{"BOOT.INI", "WINDOWS"}));
+            EXPECT_TRUE(image.Clean(report)) << report;
+        } else {
+            EXPECT_FALSE(platform);
+            EXPECT_NE(error.find("disk check"), std::string::npos) << error;
+            EXPECT_TRUE(image.WholeImage() == before);
+        }
+    }
+}
+
 // NTFS that Windows left hibernated, or marked for a disk check: not written, with the reason;
 // read-only it opens for viewing, and says why it can't be written.
 struct WindowsLeftIt {
@@ -319,8 +350,8 @@ TEST(ImageVolumeOpenTest, WhatIsNoUsableFileSystemGetsAMessage) {
     const std::string garbage = image.Folder() + "/garbage.img";
     {
         std::ofstream file(garbage, std::ios::binary);
-        for (int i = 0; i < 4 * 1024 * 1024; ++i)
-            file.put(static_cast<char>((i * 7919 + (i >> 9)) & 0xff));
+        for (unsigned i = 0; i < 4 * 1024 * 1024; ++i)
+            file.put(static_cast<char>((i * 7919u + (i >> 9)) & 0xff));
     }
     const std::string truncatedImage = image.Folder() + "/truncated.img";
     {
@@ -338,7 +369,7 @@ TEST(ImageVolumeOpenTest, WhatIsNoUsableFileSystemGetsAMessage) {
     const Case cases[] = {
         {"garbage", {garbage, 0, 4 * 1024 * 1024, false, garbage}, "no file system"},
         {"truncated",
-         {truncatedImage, TestImage::kOffset, TestImage::kLength, false, truncatedImage},
+         {truncatedImage, TestImage::kOffset, image.Length(), false, truncatedImage},
          "cut short"},
         {"empty partition", {image.Path(), TestImage::kOffset, 0, false, image.Path()}, "empty"},
         {"the partition table",

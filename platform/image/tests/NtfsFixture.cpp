@@ -2,10 +2,12 @@
 // libntfs-3g directly (the ntfsprogs tools have no verb for making a folder or setting the DOS
 // attributes). Commands run in order on the partition file:
 //
-//   ntfs-fixture PARTITION [mkdir PATH] [put PATH HOSTFILE] [attrib PATH BITS] [dirty]
+//   ntfs-fixture PARTITION [mkdir PATH] [put PATH HOSTFILE] [attrib PATH BITS] [link PATH NAME]
+//                          [rm PATH] [dirty]
 //
-// BITS is the attribute word in hex (7: read-only, hidden and system); dirty sets the volume's
-// dirty flag, as Windows does when it wants chkdsk to run.
+// BITS is the attribute word in hex (7: read-only, hidden and system); link gives a file a second
+// name in its folder; dirty sets the volume's dirty flag, as Windows does when it wants chkdsk to
+// run.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -68,6 +70,54 @@ bool Attrib(ntfs_volume* volume, const std::string& path, const std::string& bit
     return ntfs_inode_close(file) == 0 ? true : Fail("can't set attributes of " + path);
 }
 
+// The folder and the name of a path, in libntfs-3g's terms; false when one is missing.
+struct Placed {
+    ntfs_inode* parent = nullptr;
+    ntfs_inode* file = nullptr;
+    ntfschar* name = nullptr;
+    int length = 0;
+};
+bool Place(ntfs_volume* volume, const std::string& path, Placed& placed) {
+    const size_t slash = path.find_last_of('/');
+    placed.parent =
+        ntfs_pathname_to_inode(volume, nullptr, slash == 0 ? "/" : path.substr(0, slash).c_str());
+    placed.length = ntfs_mbstoucs(path.substr(slash + 1).c_str(), &placed.name);
+    placed.file = placed.parent ? ntfs_pathname_to_inode(volume, placed.parent,
+                                                         path.substr(slash + 1).c_str())
+                                : nullptr;
+    return placed.parent && placed.length > 0;
+}
+
+bool Link(ntfs_volume* volume, const std::string& path, const std::string& name) {
+    Placed file;
+    ntfschar* second = nullptr;
+    const int length = ntfs_mbstoucs(name.c_str(), &second);
+    const bool linked = Place(volume, path, file) && file.file && length > 0 &&
+                        ntfs_link(file.file, file.parent, second, static_cast<u8>(length)) == 0;
+    for (ntfs_inode* inode : {file.file, file.parent}) {
+        if (inode)
+            ntfs_inode_close(inode);
+    }
+    free(file.name);
+    free(second);
+    return linked ? true : Fail("can't link " + path + " as " + name);
+}
+
+bool Remove(ntfs_volume* volume, const std::string& path) {
+    Placed file;
+    if (!Place(volume, path, file) || !file.file) {
+        if (file.parent)
+            ntfs_inode_close(file.parent);
+        free(file.name);
+        return Fail("no file " + path);
+    }
+    // ntfs_delete closes both inodes.
+    const bool removed = ntfs_delete(volume, path.c_str(), file.file, file.parent, file.name,
+                                     static_cast<u8>(file.length)) == 0;
+    free(file.name);
+    return removed ? true : Fail("can't remove " + path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,6 +138,11 @@ int main(int argc, char** argv) {
         } else if (command == "attrib" && i + 2 < argc) {
             ok = Attrib(volume, argv[i + 1], argv[i + 2]);
             i += 2;
+        } else if (command == "link" && i + 2 < argc) {
+            ok = Link(volume, argv[i + 1], argv[i + 2]);
+            i += 2;
+        } else if (command == "rm" && i + 1 < argc) {
+            ok = Remove(volume, argv[++i]);
         } else if (command == "dirty") {
             ok = ntfs_volume_write_flags(volume, volume->flags | VOLUME_IS_DIRTY) == 0;
         } else {

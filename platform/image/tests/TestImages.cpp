@@ -94,20 +94,20 @@ TestImage::TestImage(TestFileSystem kind, const std::string& bootIni) : m_kind(k
                              : kind == TestFileSystem::kFat32 ? "c"
                                                               : "7";
     const std::string table =
-        "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=" + std::to_string(kLength / 512) +
+        "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=" + std::to_string(Length() / 512) +
         ", type=" + type + "\n";
     const std::string tableFile = m_folder + "/table.sfdisk";
     bool made = WriteHostFile(bootIniFile, bootIni) && WriteHostFile(kernel, kPlaceholderKernel) &&
                 WriteHostFile(hal, kPlaceholderHal) && WriteHostFile(tableFile, table);
     const int image = open(m_image.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    made = made && image >= 0 && ftruncate(image, static_cast<off_t>(kOffset * 2 + kLength)) == 0;
+    made = made && image >= 0 && ftruncate(image, static_cast<off_t>(kOffset * 2 + Length())) == 0;
     if (image >= 0)
         close(image);
     // sfdisk reads its script from standard input only.
     made = made && Tool({"sh", "-c", "exec sfdisk -q \"$0\" < \"$1\"", m_image, tableFile});
     if (kind == TestFileSystem::kNtfs) {
         const int partition = open(m_partition.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        made = made && partition >= 0 && ftruncate(partition, static_cast<off_t>(kLength)) == 0;
+        made = made && partition >= 0 && ftruncate(partition, static_cast<off_t>(Length())) == 0;
         if (partition >= 0)
             close(partition);
         made =
@@ -124,7 +124,7 @@ TestImage::TestImage(TestFileSystem kind, const std::string& bootIni) : m_kind(k
                Tool({"mkfs.fat", "--offset", "2048", "-F",
                      kind == TestFileSystem::kFat16 ? "16" : "32", "-s",
                      kind == TestFileSystem::kFat16 ? "4" : "1", "-n", "TARNFAT", m_image,
-                     std::to_string(kLength / 1024)}) &&
+                     std::to_string(Length() / 1024)}) &&
                Tool({"mcopy", "-i", fat, bootIniFile, "::/BOOT.INI"}) &&
                Tool({"mattrib", "-i", fat, "-a", "+r", "+h", "+s", "::/BOOT.INI"}) &&
                Tool({"mmd", "-i", fat, "::/WINDOWS", "::/WINDOWS/system32"}) &&
@@ -155,17 +155,20 @@ bool TestImage::Ntfs(const std::vector<std::string>& commands) {
     return Tool(command);
 }
 
+std::uint64_t TestImage::Length() const {
+    return (m_kind == TestFileSystem::kFat32 ? 40 : 16) * std::uint64_t{1024 * 1024};
+}
+
 VolumeLocation TestImage::Location(bool readOnly) const {
-    return VolumeLocation{m_image, kOffset, kLength, readOnly, m_image};
+    return VolumeLocation{m_image, kOffset, Length(), readOnly, m_image};
 }
 
 bool TestImage::CutPartition() {
-    unlink(m_partition.c_str());
-    return CopyRange(m_image, kOffset, m_partition, 0, kLength);
+    return CopyRange(m_image, kOffset, m_partition, 0, Length());
 }
 
 bool TestImage::PutPartition() {
-    return CopyRange(m_partition, 0, m_image, kOffset, kLength);
+    return CopyRange(m_partition, 0, m_image, kOffset, Length());
 }
 
 bool TestImage::ReadFile(const std::string& name, std::string& bytes) {
@@ -268,6 +271,60 @@ bool TestImage::SetDosAttributes(const std::string& name, std::uint32_t bits) {
                  bits & 2 ? "+h" : "-h", bits & 4 ? "+s" : "-s", "::/" + name});
 }
 
+bool TestImage::RemoveFile(const std::string& name) {
+    if (m_kind == TestFileSystem::kNtfs)
+        return CutPartition() && Ntfs({"rm", "/" + name}) && PutPartition();
+    return Tool({"mdel", "-i", MtoolsImage(m_image), "::/" + name});
+}
+
+namespace {
+
+// "BOOT.INI" as the 11 bytes of a short directory entry's name: "BOOT    INI".
+std::string ShortEntryName(const std::string& name) {
+    const size_t dot = name.find('.');
+    std::string base = name.substr(0, dot),
+                extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+    base.resize(8, ' ');
+    extension.resize(3, ' ');
+    return base + extension;
+}
+
+}  // namespace
+
+bool TestImage::AddSecondName(const std::string& name, const std::string& secondName) {
+    if (m_kind == TestFileSystem::kNtfs)
+        return CutPartition() && Ntfs({"link", "/" + name, secondName}) && PutPartition();
+    if (m_kind != TestFileSystem::kFat16)
+        return false;
+    std::fstream file(m_image, std::ios::binary | std::ios::in | std::ios::out);
+    unsigned char boot[512];
+    file.seekg(static_cast<std::streamoff>(kOffset));
+    file.read(reinterpret_cast<char*>(boot), sizeof boot);
+    const auto word = [&boot](int at) { return boot[at] | (boot[at + 1] << 8); };
+    const std::uint64_t root =
+        kOffset + static_cast<std::uint64_t>(word(14) + boot[16] * word(22)) * word(11);
+    const int entries = word(17);
+    std::string directory(static_cast<size_t>(entries) * 32, '\0');
+    file.seekg(static_cast<std::streamoff>(root));
+    file.read(&directory[0], static_cast<std::streamsize>(directory.size()));
+    const std::string wanted = ShortEntryName(name);
+    size_t found = std::string::npos, free = std::string::npos;
+    for (size_t at = 0; at < directory.size(); at += 32) {
+        const unsigned char first = static_cast<unsigned char>(directory[at]);
+        if (directory.compare(at, 11, wanted) == 0 && found == std::string::npos)
+            found = at;
+        if ((first == 0 || first == 0xE5) && free == std::string::npos)
+            free = at;
+    }
+    if (found == std::string::npos || free == std::string::npos || !file)
+        return false;
+    std::string entry = directory.substr(found, 32);
+    entry.replace(0, 11, ShortEntryName(secondName));
+    file.seekp(static_cast<std::streamoff>(root + free));
+    file.write(entry.data(), 32);
+    return static_cast<bool>(file);
+}
+
 bool TestImage::MarkNtfsDirty() {
     return m_kind == TestFileSystem::kNtfs && CutPartition() && Ntfs({"dirty"}) && PutPartition();
 }
@@ -277,4 +334,17 @@ std::string TestImage::WholeImage() const {
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
+}
+
+bool TestImage::Snapshot() {
+    struct stat info;
+    return stat(m_image.c_str(), &info) == 0 && CopyRange(m_image, 0, m_folder + "/snapshot.img", 0,
+                                                          static_cast<std::uint64_t>(info.st_size));
+}
+
+bool TestImage::RestoreSnapshot() {
+    struct stat info;
+    const std::string snapshot = m_folder + "/snapshot.img";
+    return stat(snapshot.c_str(), &info) == 0 &&
+           CopyRange(snapshot, 0, m_image, 0, static_cast<std::uint64_t>(info.st_size));
 }

@@ -17,7 +17,6 @@ const char* TestFileSystemName(TestFileSystem kind);  // "FAT16", "FAT32", "NTFS
 class TestImage {
 public:
     static constexpr std::uint64_t kOffset = 1024 * 1024;
-    static constexpr std::uint64_t kLength = 44 * 1024 * 1024;
 
     TestImage(TestFileSystem kind, const std::string& bootIni);
     ~TestImage();
@@ -29,6 +28,8 @@ public:
     TestFileSystem Kind() const { return m_kind; }
     const std::string& Path() const { return m_image; }
     const std::string& Folder() const { return m_folder; }
+    // The partition's length: as small as its file system allows (FAT32 needs 65525 clusters).
+    std::uint64_t Length() const;
     VolumeLocation Location(bool readOnly = false) const;
 
     // Through the file system's own tools. Names are root names ("BOOT.INI").
@@ -42,9 +43,17 @@ public:
     // Changes made with the file system's own tools, for fault cases.
     bool PutFile(const std::string& name, const std::string& bytes);
     bool SetDosAttributes(const std::string& name, std::uint32_t bits);
+    bool RemoveFile(const std::string& name);
+    // Gives an existing root file a second name on the same data, as a rename cut short inside
+    // the file system leaves it: an NTFS hard link, or on FAT16 a second directory entry on the
+    // same cluster chain (written into the root directory by hand, since no tool makes one).
+    bool AddSecondName(const std::string& name, const std::string& secondName);
     bool MarkNtfsDirty();
 
     std::string WholeImage() const;  // every byte of the image file
+    // Keeps a copy of the image as it is now, and puts it back (writing only what differs).
+    bool Snapshot();
+    bool RestoreSnapshot();
 
 private:
     bool CutPartition();  // the partition into its own file, for the ntfsprogs and fsck
