@@ -17,6 +17,7 @@
 #include "framework/term/DiskDriveChoice.h"
 #include "framework/term/TermBackend.h"
 #include "framework/term/TerminalHelp.h"
+#include "framework/term/VolumeFolders.h"
 #include "platform/posix/DosAttributeStores.h"
 #include "platform/posix/PosixPlatform.h"
 
@@ -121,7 +122,9 @@ int main(int argc, char* argv[]) {
     finalcut::FApplication application(toolkitArgc, toolkitArgv.data());
 
     TermBackend backend(application);
-    if (!disk) {
+    if (disk) {
+        BrowseVolume(backend, *disk->Drive());
+    } else {
         PosixPlatform& folder = *folderPlatform;
         const std::string hostDrive = folder.Drive().HostFolder();
         TermBackend::PathMapping paths;

@@ -561,6 +561,23 @@ disk-qcow2)
     expect_committed "$work/back.raw"
     ;;
 
+disk-browse)
+    # The HAL browse lists the image's own system32, not a host folder.
+    prepare 1
+    make_disk "$work/disk.img" 0
+    start 110 36 "$work/disk.img"
+    wait_for "Boot Line To Modify:"
+    key M-h Space
+    wait_for "[×] Hal"
+    key Tab Tab Enter
+    wait_for "Look in: C:\\WINDOWS\\system32"
+    expect_screen "ntoskrnl.exe"
+    escape
+    wait_gone "Look in:"
+    escape
+    wait_exit
+    ;;
+
 disk-refusals)
     # No BOOT.INI on any partition; a second Tarnwick on an image that one is editing.
     prepare 1
