@@ -511,12 +511,7 @@ ntfs)
     [ -n "$choice" ] || fail "the NTFS mount is not offered"
     type_text "$choice"
     key Enter
-    wait_for "Boot Line To Modify:"
-    tick_debug_com2_on_second_line
-    key Enter
-    wait_for "Do you want to commit your changes to disk?"
-    key Enter
-    wait_exit
+    commit_debug_com2
     same_file "$work/mnt/boot.ini" "$fixtures/expected/debug-com2.ini"
     same_file "$work/mnt/BOOT.BAK" "$fixtures/drive/BOOT.INI"
     [ ! -e "$work/mnt/BOOT.INI" ] || fail "a second BOOT.INI was created beside boot.ini"
