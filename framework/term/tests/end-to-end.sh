@@ -55,16 +55,18 @@ prepare() {
 }
 
 # start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size (as the user $run_as,
-# when that is set).
+# when that is set; its standard error into the file $errors_to, when that is set).
 run_as=""
+errors_to=""
 start() {
-    local folder=${3:-$drive} runner=""
+    local folder=${3:-$drive} runner="" redirect=""
     [ -z "$run_as" ] || runner="setpriv --reuid=$run_as --regid=$run_as --clear-groups"
+    [ -z "$errors_to" ] || redirect="2>'$errors_to'"
     rm -f "$work/exit-status"
     tmux_ kill-session -t e2e 2>/dev/null || true
     tmux_ new-session -d -s e2e -x "$1" -y "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
-         $runner '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
+         $runner '$tarnwick' '$folder' $redirect; echo \$? >'$work/exit-status'; exec sleep 600"
 }
 
 # start_choosing COLUMNS ROWS: runs tarnwick without a drive folder, so that it offers the
@@ -571,6 +573,26 @@ disk-browse)
     wait_gone "Look in:"
     escape
     wait_exit
+    ;;
+
+disk-read-only)
+    # An image the user may not write opens for viewing only: the program says so before its
+    # screen starts, and as for a drive folder the user can't change, the editor refuses to run.
+    [ "$(id -u)" != 0 ] || command -v setpriv >/dev/null || { echo "SKIP: root needs setpriv"; exit 77; }
+    prepare 1
+    make_disk "$work/disk.img" 0
+    cp "$work/disk.img" "$work/before.img"
+    chmod 755 "$work"
+    chmod 644 "$work/disk.img"
+    chmod -R a+rwX "$config"
+    [ "$(id -u)" != 0 ] || run_as=65534  # nobody
+    errors_to=$work/err
+    start 110 36 "$work/disk.img"
+    wait_for "Tarnwick V1.0 needs Administrator Privileges in order to run"
+    key Enter
+    wait_exit
+    grep -qF "opens for viewing only: you may not write to it." "$work/err" || fail "$(cat "$work/err")"
+    same_file "$work/disk.img" "$work/before.img"
     ;;
 
 disk-refusals)
