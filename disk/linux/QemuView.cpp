@@ -58,6 +58,18 @@ struct GuardianPlan {
 };
 
 [[noreturn]] void RunGuardian(const GuardianPlan& plan) {
+    // Nothing of Tarnwick's stays open here: not the image, nor its lock, which would outlive a
+    // Tarnwick that died and keep the next one off.
+    const int null = open("/dev/null", O_RDWR);
+    if (null >= 0) {
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+    }
+    if (close_range(3, ~0U, 0) != 0) {
+        for (int fd = 3; fd < 65536; ++fd)
+            close(fd);
+    }
     setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != plan.tarnwick)
@@ -66,10 +78,7 @@ struct GuardianPlan {
     if (daemon == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         sigprocmask(SIG_SETMASK, &plan.originalMask, nullptr);
-        const int null = open("/dev/null", O_RDONLY);
         const int log = open(plan.logPath, O_CREAT | O_TRUNC | O_WRONLY, 0600);
-        if (null >= 0)
-            dup2(null, 0);
         if (log >= 0) {
             dup2(log, 1);
             dup2(log, 2);

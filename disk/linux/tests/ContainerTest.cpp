@@ -208,6 +208,11 @@ TEST_F(QemuDaemon, SignalsStopTheDaemon) {
         int status = 0;
         waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << "signal " << signalNumber;
+        // Its lock died with it: nothing it left running holds the next Tarnwick off.
+        DiskOpenOptions reading;
+        reading.readOnly = true;
+        EXPECT_NE(DiskContext().Open(image_, reading).error, DiskError::kLockedByTarnwick)
+            << "signal " << signalNumber;
         bool stopped = false;
         for (int i = 0; i < 400 && !stopped; ++i) {
             stopped = !ProcessWithArgument("mountpoint=" + viewPath);
