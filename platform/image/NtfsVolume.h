@@ -1,9 +1,8 @@
 // An NTFS file system inside a disk image, through libntfs-3g, mounted in this process.
 //
-// The partition is a byte range of the raw view: our own ntfs_device_operations add its offset to
-// every read and write and keep them inside its length, so libntfs-3g sees the partition as a
-// device of its own. Every operation closes the inodes it opened (which writes their records) and
-// flushes the raw view to the disk before it returns.
+// The partition is a byte range of the raw view that libntfs-3g sees as a device of its own
+// (NtfsPartitionDevice.h). Every operation closes the inodes it opened (which writes their records)
+// and flushes the raw view to the disk before it returns.
 //
 // libntfs-3g refuses to mount for writing an NTFS that Windows left hibernated (EPERM) or with
 // metadata still in its journal (EOPNOTSUPP); a volume whose dirty flag asks for a disk check is
