@@ -27,6 +27,9 @@ packages=(
     # named by libblkid; the tests make their images with sfdisk, mkfs.fat and mkntfs and check
     # them with fsck.fat and the ntfsprogs
     ntfs-3g-dev libblkid-dev mtools dosfstools fdisk
+    # disks and images: partition tables (libfdisk), the mount table (libmount), containers
+    # through qemu-storage-daemon over FUSE; the tests' containers made with qemu-img
+    libfdisk-dev libmount-dev qemu-system-common fuse3 qemu-utils
 )
 
 missing=()

@@ -1,6 +1,6 @@
-// The entry point of the Linux program: reads the command line, picks the drive folder, installs
-// the POSIX platform and the terminal back-end, and runs the application object, as the
-// framework's entry code does on Windows.
+// The entry point of the Linux program: reads the command line, picks the drive folder (or the
+// partition of a disk or image), installs the POSIX (or image) platform and the terminal back-end,
+// and runs the application object, as the framework's entry code does on Windows.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,10 +13,14 @@
 #include "bootcheck/hive/HiveVersionReader.h"
 #include "cli/CommandLineInterface.h"
 #include "cli/PosixDrive.h"
+#include "diskdrive/DiskDrive.h"
 #include "framework/App.h"
+#include "framework/term/ChoicePrompt.h"
 #include "framework/term/CommandLine.h"
+#include "framework/term/DiskDriveChoice.h"
 #include "framework/term/TermBackend.h"
 #include "framework/term/TerminalHelp.h"
+#include "framework/term/VolumeFolders.h"
 #include "platform/posix/DosAttributeStores.h"
 #include "platform/posix/PosixPlatform.h"
 #include "res/IconPicture.h"
@@ -38,27 +42,13 @@ bool ChooseDrive(std::string& folder, int& exitCode) {
     std::cout << "Mounted drives that hold a BOOT.INI:\n";
     for (std::size_t i = 0; i < drives.size(); ++i)
         std::cout << "  " << i + 1 << "  " << drives[i] << "\n";
-    for (;;) {
-        std::cout << "Edit which drive? ["
-                  << (drives.size() == 1 ? "1" : "1-" + std::to_string(drives.size()))
-                  << ", q to quit]: " << std::flush;
-        std::string answer;
-        if (!std::getline(std::cin, answer) || answer == "q" || answer == "Q" || answer.empty()) {
-            exitCode = 0;
-            return false;
-        }
-        try {
-            std::size_t used = 0;
-            const unsigned long choice = std::stoul(answer, &used);
-            if (used == answer.size() && choice >= 1 && choice <= drives.size()) {
-                folder = drives[choice - 1];
-                return true;
-            }
-        } catch (const std::exception&) {
-            // not a number: ask again
-        }
-        std::cout << "Please answer with a number from 1 to " << drives.size() << ".\n";
+    std::size_t chosen = 0;
+    if (!AskForChoice("Edit which drive?", drives.size(), std::cin, std::cout, chosen)) {
+        exitCode = 0;
+        return false;
     }
+    folder = drives[chosen];
+    return true;
 }
 
 std::string ToProgramPath(const std::string& driveFolder, const std::string& hostPath) {
@@ -113,14 +103,26 @@ int main(int argc, char* argv[]) {
             return exitCode;
     }
     struct stat info;
-    if (stat(driveFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        std::cerr << "tarnwick: " << driveFolder << ": not a folder\n";
+    if (stat(driveFolder.c_str(), &info) != 0) {
+        std::cerr << "tarnwick: " << driveFolder << ": no such folder, disk or image\n";
         return kUsageError;
     }
+    // Anything but a folder is a disk or an image: drive C: is a partition on it.
+    std::unique_ptr<DiskDrive> disk;
+    if (!S_ISDIR(info.st_mode)) {
+        int exitCode = 0;
+        disk = OpenDriveOnDisk(driveFolder, std::cin, std::cout, std::cerr, exitCode);
+        if (!disk)
+            return exitCode;
+    }
 
-    PosixPlatform platform(driveFolder);
-    platform.AddAttributeStore(std::make_unique<FatAttributeStore>());
-    platform.AddAttributeStore(std::make_unique<NtfsAttributeStore>());
+    std::unique_ptr<PosixPlatform> folderPlatform;
+    if (!disk) {
+        folderPlatform = std::make_unique<PosixPlatform>(driveFolder);
+        folderPlatform->AddAttributeStore(std::make_unique<FatAttributeStore>());
+        folderPlatform->AddAttributeStore(std::make_unique<NtfsAttributeStore>());
+    }
+    IPlatform& platform = disk ? static_cast<IPlatform&>(*disk->Drive()) : *folderPlatform;
     SetPlatform(&platform);
     // The boot path check names installations from their registry; a folder tells it no disk.
     SetBootCheckSources({nullptr, std::make_shared<bootcheck::HiveVersionReader>()});
@@ -137,16 +139,21 @@ int main(int argc, char* argv[]) {
     finalcut::FApplication application(toolkitArgc, toolkitArgv.data());
 
     TermBackend backend(application);
-    const std::string hostDrive = platform.Drive().HostFolder();
-    TermBackend::PathMapping paths;
-    paths.toHost = [&platform](const std::string& programPath) {
-        std::string hostPath;
-        return platform.ToHostPath(programPath.c_str(), hostPath) ? hostPath : std::string();
-    };
-    paths.toProgram = [hostDrive](const std::string& hostPath) {
-        return ToProgramPath(hostDrive, hostPath);
-    };
-    backend.SetPathMapping(paths);
+    if (disk) {
+        BrowseVolume(backend, *disk->Drive());
+    } else {
+        PosixPlatform& folder = *folderPlatform;
+        const std::string hostDrive = folder.Drive().HostFolder();
+        TermBackend::PathMapping paths;
+        paths.toHost = [&folder](const std::string& programPath) {
+            std::string hostPath;
+            return folder.ToHostPath(programPath.c_str(), hostPath) ? hostPath : std::string();
+        };
+        paths.toProgram = [hostDrive](const std::string& hostPath) {
+            return ToProgramPath(hostDrive, hostPath);
+        };
+        backend.SetPathMapping(paths);
+    }
     backend.SetHelpText(TerminalHelpTitle(), TerminalHelpText());
     backend.SetIconPicture(ProgramIconPicture());
     backend.SetPopupTopics(TerminalPopupTopic);

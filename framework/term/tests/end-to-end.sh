@@ -69,15 +69,17 @@ new_session() {
 }
 
 # start COLUMNS ROWS [DRIVE]: runs tarnwick in a terminal of that size (as the user $run_as,
-# when that is set).
+# when that is set; its standard error into the file $errors_to, when that is set).
 run_as=""
+errors_to=""
 start() {
-    local folder=${3:-$drive} runner=""
+    local folder=${3:-$drive} runner="" redirect=""
     [ -z "$run_as" ] || runner="setpriv --reuid=$run_as --regid=$run_as --clear-groups"
+    [ -z "$errors_to" ] || redirect="2>'$errors_to'"
     rm -f "$work/exit-status"
     new_session "$1" "$2" \
         "env LANG=C.UTF-8 LC_ALL=C.UTF-8 TERM=tmux-256color XDG_CONFIG_HOME='$config' \
-         $runner '$tarnwick' '$folder'; echo \$? >'$work/exit-status'; exec sleep 600"
+         $runner '$tarnwick' '$folder' $redirect; echo \$? >'$work/exit-status'; exec sleep 600"
 }
 
 # start_choosing COLUMNS ROWS: runs tarnwick without a drive folder, so that it offers the
@@ -210,6 +212,69 @@ tick_debug_com2_on_second_line() {
     wait_for "115200"
     key M-a                        # &Apply shares its letter with NoP&AE: the focus moves to it
     key Enter
+}
+
+# make_disk IMAGE BOTH: an MBR disk image made without root: partition(1) FAT16 "SYSTEM", an
+# extended partition whose logical drive partition(2) has no file system and partition(3) is
+# FAT16 "WINXP" holding the fixture drive (BOOT.INI read-only, hidden and system). With BOTH=1,
+# partition(1) holds a copy of BOOT.INI too.
+mtools_() { env MTOOLSRC=/dev/null MTOOLS_SKIP_CHECK=1 "$@"; }
+system_at=$((2048 * 512))
+winxp_at=$((30720 * 512))
+make_disk() {
+    local image=$1 both=$2 tool
+    for tool in sfdisk mkfs.fat mcopy mattrib mmd mtype fsck.fat; do
+        command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+    done
+    rm -f "$image"
+    truncate -s 64M "$image"
+    printf 'label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=16384, type=6\nstart=18432, size=40960, type=f\nx5 : start=20480, size=8192, type=83\nx6 : start=30720, size=20480, type=6\n' |
+        sfdisk -q "$image" || fail "sfdisk"
+    mkfs.fat -s 1 -F 16 -n SYSTEM --offset 2048 "$image" 8192 >/dev/null 2>&1 || fail "mkfs.fat"
+    mkfs.fat -s 1 -F 16 -n WINXP --offset 30720 "$image" 10240 >/dev/null 2>&1 || fail "mkfs.fat"
+    mtools_ mcopy -i "$image@@$winxp_at" "$fixtures/drive/BOOT.INI" ::/BOOT.INI
+    mtools_ mattrib -i "$image@@$winxp_at" +r +h +s ::/BOOT.INI
+    mtools_ mmd -i "$image@@$winxp_at" ::/WINDOWS ::/WINDOWS/system32
+    mtools_ mcopy -i "$image@@$winxp_at" "$fixtures/drive/WINDOWS/system32/"* ::/WINDOWS/system32/
+    if [ "$both" = 1 ]; then
+        mtools_ mcopy -i "$image@@$system_at" "$fixtures/drive/BOOT.INI" ::/BOOT.INI
+    fi
+}
+
+# The read-only, hidden and system letters that mattrib shows for a root file of partition(3).
+fat_rhs() {
+    local letters
+    letters=$(mtools_ mattrib -i "$1@@$winxp_at" "::/$2" | awk '{ print (NF > 1 ? $1 : "") }')
+    local flag out=""
+    for flag in R H S; do
+        [[ "$letters" != *"$flag"* ]] || out=$out$flag
+    done
+    echo "$out"
+}
+
+# In the editor just started: Debug over COM2 at 115200 on the second line, OK, and commit.
+commit_debug_com2() {
+    wait_for "Boot Line To Modify:"
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+}
+
+# expect_committed IMAGE: partition(3) of the image holds the edited BOOT.INI (read-only, hidden,
+# system) and the old one as BOOT.BAK (none of them), and fsck.fat finds it clean, as the file
+# system's own tools see it.
+expect_committed() {
+    local image=$1
+    mtools_ mtype -i "$image@@$winxp_at" ::/BOOT.INI >"$work/BOOT.INI" || fail "no BOOT.INI"
+    mtools_ mtype -i "$image@@$winxp_at" ::/BOOT.BAK >"$work/BOOT.BAK" || fail "no BOOT.BAK"
+    same_file "$work/BOOT.INI" "$fixtures/expected/debug-com2.ini"
+    same_file "$work/BOOT.BAK" "$fixtures/drive/BOOT.INI"
+    [ "$(fat_rhs "$image" BOOT.INI)" = RHS ] || fail "BOOT.INI should be read-only, hidden and system"
+    [ "$(fat_rhs "$image" BOOT.BAK)" = "" ] || fail "BOOT.BAK should have none of them"
+    dd if="$image" of="$work/winxp.part" bs=512 skip=30720 count=20480 status=none
+    fsck.fat -n "$work/winxp.part" >"$work/fsck.log" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.log")"
 }
 
 case "$case_name" in
@@ -573,12 +638,7 @@ ntfs)
     [ -n "$choice" ] || fail "the NTFS mount is not offered"
     type_text "$choice"
     key Enter
-    wait_for "Boot Line To Modify:"
-    tick_debug_com2_on_second_line
-    key Enter
-    wait_for "Do you want to commit your changes to disk?"
-    key Enter
-    wait_exit
+    commit_debug_com2
     same_file "$work/mnt/boot.ini" "$fixtures/expected/debug-com2.ini"
     same_file "$work/mnt/BOOT.BAK" "$fixtures/drive/BOOT.INI"
     [ ! -e "$work/mnt/BOOT.INI" ] || fail "a second BOOT.INI was created beside boot.ini"
@@ -587,6 +647,101 @@ ntfs)
     [ "$(dos_bits "$work/mnt" 'C:\BOOT.INI')" = 7 ] || fail "boot.ini should be read-only, hidden and system"
     [ "$(dos_bits "$work/mnt" 'C:\BOOT.BAK')" = 0 ] || fail "BOOT.BAK should have none of them"
     [ "$(dos_bits "$work/mnt" 'C:\BOOT.TMP')" = 0 ] || fail "BOOT.TMP should have none of them"
+    ;;
+
+disk-image)
+    # Two partitions of an image hold a BOOT.INI: the user chooses partition(3), a logical drive.
+    prepare 1
+    make_disk "$work/disk.img" 1
+    start 110 36 "$work/disk.img"
+    wait_for "Edit which partition? [1-2, q to quit]:"
+    expect_screen "Partitions of $work/disk.img that hold a BOOT.INI:"
+    expect_screen '1  partition(1)  FAT16  "SYSTEM"  8.0 MiB'
+    expect_screen '2  partition(3)  FAT16  "WINXP"  10.0 MiB'
+    screen >"$work/choice-screen.txt"
+    type_text 2
+    key Enter
+    commit_debug_com2
+    expect_committed "$work/disk.img"
+    mtools_ mtype -i "$work/disk.img@@$system_at" ::/BOOT.INI >"$work/other.ini"
+    same_file "$work/other.ini" "$fixtures/drive/BOOT.INI"  # the other partition is untouched
+    ;;
+
+disk-qcow2)
+    # A qcow2 image whose one BOOT.INI opens at once, through QEMU's storage daemon.
+    command -v qemu-img >/dev/null && command -v qemu-storage-daemon >/dev/null && [ -c /dev/fuse ] ||
+        { echo "SKIP: needs qemu-img, qemu-storage-daemon and /dev/fuse"; exit 77; }
+    prepare 1
+    make_disk "$work/disk.raw" 0
+    qemu-img convert -O qcow2 "$work/disk.raw" "$work/disk.qcow2"
+    mkdir -p "$work/tmp"
+    export TMPDIR=$work/tmp
+    start 110 36 "$work/disk.qcow2"
+    commit_debug_com2
+    [ -z "$(ls -A "$work/tmp")" ] || fail "the daemon's view is left in $work/tmp: $(ls -A "$work/tmp")"
+    qemu-img convert -O raw "$work/disk.qcow2" "$work/back.raw"
+    expect_committed "$work/back.raw"
+    ;;
+
+disk-browse)
+    # The HAL browse lists the image's own system32, not a host folder.
+    prepare 1
+    make_disk "$work/disk.img" 0
+    start 110 36 "$work/disk.img"
+    wait_for "Boot Line To Modify:"
+    key M-h Space
+    wait_for "[×] Hal"
+    key Tab Tab Enter
+    wait_for "Look in: C:\\WINDOWS\\system32"
+    expect_screen "ntoskrnl.exe"
+    escape
+    wait_gone "Look in:"
+    escape
+    wait_exit
+    ;;
+
+disk-read-only)
+    # An image the user may not write opens for viewing only: the program says so before its
+    # screen starts, and as for a drive folder the user can't change, the editor refuses to run.
+    [ "$(id -u)" != 0 ] || command -v setpriv >/dev/null || { echo "SKIP: root needs setpriv"; exit 77; }
+    prepare 1
+    make_disk "$work/disk.img" 0
+    cp "$work/disk.img" "$work/before.img"
+    chmod 755 "$work"
+    chmod 644 "$work/disk.img"
+    chmod -R a+rwX "$config"
+    [ "$(id -u)" != 0 ] || run_as=65534  # nobody
+    errors_to=$work/err
+    start 110 36 "$work/disk.img"
+    wait_for "Tarnwick V1.0 needs Administrator Privileges in order to run"
+    key Enter
+    wait_exit
+    grep -qF "opens for viewing only: you may not write to it." "$work/err" || fail "$(cat "$work/err")"
+    same_file "$work/disk.img" "$work/before.img"
+    ;;
+
+disk-refusals)
+    # No BOOT.INI on any partition; a second Tarnwick on an image that one is editing.
+    prepare 1
+    make_disk "$work/disk.img" 0
+    mtools_ mattrib -i "$work/disk.img@@$winxp_at" -r -h -s ::/BOOT.INI
+    mtools_ mdel -i "$work/disk.img@@$winxp_at" ::/BOOT.INI
+    status=0
+    "$tarnwick" "$work/disk.img" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    [ "$status" = 1 ] || fail "a disk without BOOT.INI should end with status 1, not $status"
+    grep -qF "No partition of $work/disk.img holds a BOOT.INI in its root." "$work/err" || fail "$(cat "$work/err")"
+    grep -qF 'partition(3)  FAT16  "WINXP"  10.0 MiB: no BOOT.INI' "$work/err" || fail "$(cat "$work/err")"
+    grep -qF 'partition(2)  type 0x83  4.0 MiB: no file system found' "$work/err" || fail "$(cat "$work/err")"
+
+    make_disk "$work/disk.img" 0
+    start 110 36 "$work/disk.img"
+    wait_for "Boot Line To Modify:"
+    status=0
+    "$tarnwick" "$work/disk.img" >"$work/out" 2>"$work/err" </dev/null || status=$?
+    [ "$status" = 1 ] || fail "a second Tarnwick should end with status 1, not $status"
+    grep -qF "is open in another Tarnwick" "$work/err" || fail "$(cat "$work/err")"
+    escape
+    wait_exit
     ;;
 
 *)
