@@ -90,12 +90,6 @@ int main(int argc, char* argv[]) {
             break;
     }
 
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::cerr
-            << "tarnwick: the editor needs a terminal; for scripts use the command line: "
-               "tarnwick list PATH, tarnwick set PATH LINE --add SWITCH, ... (man tarnwick)\n";
-        return kUsageError;
-    }
     std::string driveFolder = commandLine.driveFolder;
     if (driveFolder.empty()) {
         int exitCode = 0;
@@ -114,6 +108,14 @@ int main(int argc, char* argv[]) {
         disk = OpenDriveOnDisk(driveFolder, std::cin, std::cout, std::cerr, exitCode);
         if (!disk)
             return exitCode;
+    }
+
+    // What is wrong with the drive is told first, also without a terminal; the editor needs one.
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::cerr
+            << "tarnwick: the editor needs a terminal; for scripts use the command line: "
+               "tarnwick list PATH, tarnwick set PATH LINE --add SWITCH, ... (man tarnwick)\n";
+        return kUsageError;
     }
 
     std::unique_ptr<PosixPlatform> folderPlatform;
