@@ -12,7 +12,8 @@
 
 #include "bootcheck/hive/HiveVersionReader.h"
 #include "cli/CommandLineInterface.h"
-#include "cli/PosixDrive.h"
+#include "cli/DiskCheck.h"
+#include "cli/ImageDrive.h"
 #include "diskdrive/DiskDrive.h"
 #include "framework/App.h"
 #include "framework/term/ChoicePrompt.h"
@@ -72,9 +73,11 @@ std::string ToProgramPath(const std::string& driveFolder, const std::string& hos
 
 int main(int argc, char* argv[]) {
     // "tarnwick list /mnt/windows" and the other subcommands are for scripts: no editor.
+    if (argc > 1 && std::string(argv[1]) == "check")
+        return RunCheckCommand(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr);
     if (argc > 1 && IsSubcommand(argv[1]))
         return RunCommandLine(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                              OpenPosixDrive);
+                              OpenFolderOrDiskDrive);
     const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
     switch (commandLine.action) {
         case CommandLine::Action::kHelp:
