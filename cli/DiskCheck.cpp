@@ -71,16 +71,16 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::ostream& out
             err << program << " check: --partition is for a disk or an image, not a folder\n";
             return kExitUsage;
         }
-        std::unique_ptr<IPlatform> folder = OpenPosixDrive(first, error);
-        if (!folder || !folder->ReadWholeFile("C:\\BOOT.INI", bytes)) {
-            err << program << " check: " << first << ": no BOOT.INI can be read there\n";
-            return kExitFileFailure;
-        }
         if (!others.empty()) {
             err << program
                 << " check: a folder is checked alone; to check several disks, name "
                    "the disk holding BOOT.INI first\n";
             return kExitUsage;
+        }
+        std::unique_ptr<IPlatform> folder = OpenPosixDrive(first, error);
+        if (!folder || !folder->ReadWholeFile("C:\\BOOT.INI", bytes)) {
+            err << program << " check: " << first << ": no BOOT.INI can be read there\n";
+            return kExitFileFailure;
         }
     } else {
         disk::DiskOpenOptions options;

@@ -82,6 +82,11 @@ bool MovedWindowsImage::Put(const std::string& image, std::uint64_t startSector,
     return RunShell(Tool(drive, "mcopy") + "-o '" + source + "' ::/" + path);
 }
 
+bool MovedWindowsImage::PutFile(unsigned partition, const std::string& path,
+                                const std::string& bytes) {
+    return partition >= 1 && partition <= 3 && Put(first_, kStarts[partition - 1], path, bytes);
+}
+
 bool MovedWindowsImage::ReadFile(unsigned partition, const std::string& path,
                                  std::string& bytes) const {
     if (partition < 1 || partition > 3)

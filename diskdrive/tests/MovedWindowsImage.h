@@ -27,6 +27,7 @@ public:
 
     // A file of a FAT partition of the first disk, through mtools ("BOOT.INI", "WINDOWS/x").
     bool ReadFile(unsigned partition, const std::string& path, std::string& bytes) const;
+    bool PutFile(unsigned partition, const std::string& path, const std::string& bytes);
 
 private:
     bool Put(const std::string& image, std::uint64_t startSector, const std::string& path,
