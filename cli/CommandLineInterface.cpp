@@ -55,6 +55,9 @@ int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request,
         CLI::App* command = app.add_subcommand(subcommand.name, subcommand.description);
         command->callback([&request, subcommand] { request.command = subcommand.command; });
         command->add_option("PATH", request.path, kPathHelp)->required();
+        command->add_option("--partition", request.partition,
+                            "On a disk or an image: the partition(n) holding BOOT.INI, where "
+                            "several partitions hold one");
         switch (subcommand.command) {
             case CliRequest::Command::kList:
                 command->add_flag("--json", request.json, "Print JSON (its shape is documented)");
@@ -132,12 +135,24 @@ int ParseRequest(const std::vector<std::string>& arguments, CliRequest& request,
 
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                    const DriveOpener& openDrive) {
+    return RunCommandLine(
+        arguments, out, err, [&openDrive](const CliRequest& request, std::string& error) {
+            if (request.partition) {
+                error = "--partition is for a disk or an image; " + request.path + " is a drive";
+                return std::unique_ptr<IPlatform>();
+            }
+            return openDrive(request.path, error);
+        });
+}
+
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const RequestDriveOpener& openDrive) {
     CliRequest request;
     const int parsed = ParseRequest(arguments, request, out, err);
     if (parsed >= 0)
         return parsed;
     std::string error;
-    std::unique_ptr<IPlatform> drive = openDrive(request.path, error);
+    std::unique_ptr<IPlatform> drive = openDrive(request, error);
     if (!drive) {
         err << request.program << ": " << error << "\n";
         return kExitFileFailure;

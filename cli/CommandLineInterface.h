@@ -33,5 +33,12 @@ using DriveOpener =
     std::function<std::unique_ptr<IPlatform>(const std::string& path, std::string& error)>;
 
 // Parses, opens the drive, installs its platform for the time of the command and runs it.
+// --partition is refused: it is for openers of disks and images.
 int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
                    const DriveOpener& openDrive);
+
+// The same with an opener that sees the whole request (its --partition, whether it only reads).
+using RequestDriveOpener =
+    std::function<std::unique_ptr<IPlatform>(const CliRequest& request, std::string& error)>;
+int RunCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   const RequestDriveOpener& openDrive);

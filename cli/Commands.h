@@ -27,6 +27,7 @@ struct CliRequest {
     bool json = false;
     bool dryRun = false;
     bool force = false;  // commit over a BOOT.INI that another program changed meanwhile
+    std::optional<unsigned> partition;  // on a disk or an image: the partition(n) holding BOOT.INI
 };
 
 int RunCommand(const CliRequest& request, std::ostream& out, std::ostream& err);

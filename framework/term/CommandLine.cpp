@@ -106,11 +106,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         }
         line.toolkitOptions.push_back(option->get_name() + "=" + value);
     }
-    if (folders.size() > 1) {
+    // Disks come together as the machine has them; a folder stands for one drive only.
+    struct stat info;
+    if (folders.size() > 1 &&
+        (stat(folders.front().c_str(), &info) != 0 || S_ISDIR(info.st_mode))) {
         line.action = CommandLine::Action::kError;
-        line.error = "only one drive folder can be edited at a time";
+        line.error =
+            "only one drive folder can be edited at a time; several disks or images "
+            "(rdisk(0), rdisk(1), ...) can be given together";
         return line;
     }
+    if (folders.size() > 1)
+        line.otherDisks.assign(folders.begin() + 1, folders.end());
     if (!folders.empty()) {
         line.driveFolder = folders.front();
         if (line.driveFolder.empty()) {
@@ -127,6 +134,9 @@ std::string UsageText() {
            "(Windows NT, 2000, XP and Server 2003). DRIVE-FOLDER stands for drive C:; file names\n"
            "on it are matched without regard to case. Without DRIVE-FOLDER, the mounted file\n"
            "systems whose root holds a BOOT.INI are offered.\n"
+           "       tarnwick [OPTION...] DISK [DISK...]\n"
+           "Edit the BOOT.INI on a disk, a device or an image. Further disks are the machine's\n"
+           "rdisk(1), rdisk(2), ... for Check Boot Paths.\n"
            "\n"
            "Changes go to BOOT.TMP first; OK after Apply writes BOOT.INI, keeping the old one\n"
            "as BOOT.BAK. The setting that hides the start-up warning is kept in\n"
@@ -142,7 +152,8 @@ std::string UsageText() {
            "  --dark-theme\n"
            "\n"
            "Commands for scripts (each with its --help):\n"
-           "  tarnwick list|show|set|copy|delete|default|timeout|restore DRIVE-FOLDER ...\n"
+           "  tarnwick list|show|set|copy|delete|default|timeout|restore PATH ...\n"
+           "  tarnwick check PATH [DISK...] [--json]   (never writes)\n"
            "A drive folder named like a command is edited with: tarnwick -- FOLDER\n"
            "\n"
            "Keys: Tab moves between controls, Alt+letter uses a control's underlined letter,\n"

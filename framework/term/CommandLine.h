@@ -1,9 +1,12 @@
 // The command line of the Linux program:
 //
 //   tarnwick [OPTION...] [DRIVE-FOLDER]
+//   tarnwick [OPTION...] DISK [DISK...]
 //
 // DRIVE-FOLDER is the folder that stands for drive C: (a mounted Windows partition). Without it,
-// the mounted file systems whose root holds a BOOT.INI (any case) are offered for choosing.
+// the mounted file systems whose root holds a BOOT.INI (any case) are offered for choosing. A
+// DISK is a disk, a device or an image; several are the machine's disks in BIOS order, the first
+// holding BOOT.INI, the others known to the boot path check as rdisk(1), rdisk(2), ...
 // Options: --help, --version, and the terminal options of the FINAL CUT toolkit, which are
 // passed on to it (--no-mouse, --no-terminal-data-request, --encoding=MODE, ...).
 #pragma once
@@ -15,6 +18,7 @@ struct CommandLine {
     enum class Action { kRun, kHelp, kVersion, kError };
     Action action = Action::kRun;
     std::string driveFolder;                  // empty: choose among the mounted drives
+    std::vector<std::string> otherDisks;      // after the first DISK: rdisk(1), rdisk(2), ...
     std::vector<std::string> toolkitOptions;  // for FINAL CUT
     std::string error;                        // for kError
 };

@@ -12,8 +12,10 @@
 
 #include "bootcheck/hive/HiveVersionReader.h"
 #include "cli/CommandLineInterface.h"
-#include "cli/PosixDrive.h"
+#include "cli/DiskCheck.h"
+#include "cli/ImageDrive.h"
 #include "diskdrive/DiskDrive.h"
+#include "diskdrive/KnownDisksOfImages.h"
 #include "framework/App.h"
 #include "framework/term/ChoicePrompt.h"
 #include "framework/term/CommandLine.h"
@@ -29,6 +31,16 @@
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kFileFailure = 3;
+
+// The partition(n) of drive C: on the disk.
+unsigned long PartitionNumberOf(const DiskDrive& disk) {
+    for (const DriveCandidate& candidate : disk.Candidates()) {
+        if (candidate.partition.start == disk.Drive()->Location().offset)
+            return candidate.partition.number;
+    }
+    return 0;
+}
 
 // Offers the mounted drives that hold a BOOT.INI; false when the user chose none.
 bool ChooseDrive(std::string& folder, int& exitCode) {
@@ -72,9 +84,11 @@ std::string ToProgramPath(const std::string& driveFolder, const std::string& hos
 
 int main(int argc, char* argv[]) {
     // "tarnwick list /mnt/windows" and the other subcommands are for scripts: no editor.
+    if (argc > 1 && std::string(argv[1]) == "check")
+        return RunCheckCommand(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr);
     if (argc > 1 && IsSubcommand(argv[1]))
         return RunCommandLine(std::vector<std::string>(argv, argv + argc), std::cout, std::cerr,
-                              OpenPosixDrive);
+                              OpenFolderOrDiskDrive);
     const CommandLine commandLine = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
     switch (commandLine.action) {
         case CommandLine::Action::kHelp:
@@ -110,6 +124,21 @@ int main(int argc, char* argv[]) {
             return exitCode;
     }
 
+    // The boot path check knows the disks given, the one being edited as rdisk(0).
+    CheckedDisks checkedDisks;
+    std::function<bootcheck::Machine()> machine;
+    if (disk) {
+        std::string error;
+        if (!checkedDisks.Open(disk->Disk(), commandLine.otherDisks, error)) {
+            std::cerr << "tarnwick: " << error << "\n";
+            return kFileFailure;
+        }
+        const unsigned long systemPartition = PartitionNumberOf(*disk);
+        machine = [&checkedDisks, systemPartition] {
+            return checkedDisks.Machine(systemPartition);
+        };
+    }
+
     // What is wrong with the drive is told first, also without a terminal; the editor needs one.
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         std::cerr
@@ -126,8 +155,8 @@ int main(int argc, char* argv[]) {
     }
     IPlatform& platform = disk ? static_cast<IPlatform&>(*disk->Drive()) : *folderPlatform;
     SetPlatform(&platform);
-    // The boot path check names installations from their registry; a folder tells it no disk.
-    SetBootCheckSources({nullptr, std::make_shared<bootcheck::HiveVersionReader>()});
+    // The check names installations from their registry; on a folder it knows no disk.
+    SetBootCheckSources({machine, std::make_shared<bootcheck::HiveVersionReader>()});
 
     // FINAL CUT reads its own options from the command line it is given.
     std::vector<std::string> toolkitArguments = {argv[0]};
@@ -168,6 +197,7 @@ int main(int argc, char* argv[]) {
         app->InitInstance();
     }
     SetBackend(nullptr);
+    SetBootCheckSources({});
     SetPlatform(nullptr);
     return 0;
 }

@@ -24,7 +24,7 @@ for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT STATUS" KEYS "THE COMMAND
         status=1
     fi
 done
-for command in list show set copy delete default timeout restore; do
+for command in list show set copy delete default timeout restore check; do
     if ! grep -Eq "^ +tarnwick $command PATH" <<<"$text"; then
         echo "the command '$command' is not described"
         status=1

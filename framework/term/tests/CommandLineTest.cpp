@@ -35,6 +35,7 @@ TEST(CommandLine, Parsing) {
         {{"tarnwick", "--encoding="}, Action::kError, "", {}},  // a value is needed
         {{"tarnwick", "/a", "/b"}, Action::kError, "", {}},
         {{"tarnwick", ""}, Action::kError, "", {}},
+        {{"tarnwick", "/tmp", "/b"}, Action::kError, "", {}},  // a folder is one drive only
     };
     for (const Case& item : cases) {
         std::string joined;
@@ -50,6 +51,20 @@ TEST(CommandLine, Parsing) {
             EXPECT_FALSE(line.error.empty()) << joined;
         }
     }
+}
+
+// Several disks are the machine's, in BIOS order; the first holds BOOT.INI.
+TEST(CommandLine, SeveralDisks) {
+    char image[] = "/tmp/tarnwick-disk0-XXXXXX";
+    const int descriptor = mkstemp(image);
+    ASSERT_GE(descriptor, 0);
+    close(descriptor);
+    const CommandLine line = ParseCommandLine({"tarnwick", "--no-mouse", image, "/d1", "/d2"});
+    std::remove(image);
+    EXPECT_EQ(line.action, Action::kRun) << line.error;
+    EXPECT_EQ(line.driveFolder, image);
+    EXPECT_EQ(line.otherDisks, (std::vector<std::string>{"/d1", "/d2"}));
+    EXPECT_EQ(line.toolkitOptions, std::vector<std::string>{"--no-mouse"});
 }
 
 TEST(CommandLine, VersionAndUsage) {

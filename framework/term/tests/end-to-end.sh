@@ -744,6 +744,54 @@ disk-refusals)
     wait_exit
     ;;
 
+disk-check-repair)
+    # A data partition was inserted before Windows: line 1 and default= still name partition(2),
+    # XP is partition(3) now. The check on the image tells why the line fails, Repair points it
+    # at partition(3), and the commit changes that one number on the line and on default= only.
+    for tool in sfdisk mkfs.fat mcopy mmd mtype; do
+        command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+    done
+    prepare 1
+    image=$work/moved.img
+    rm -f "$image"
+    truncate -s 40M "$image"
+    printf 'label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=16384, type=6\nstart=18432, size=16384, type=6\nstart=34816, size=40960, type=6\n' |
+        sfdisk -q "$image" || fail "sfdisk"
+    for at in 2048:8192 18432:8192 34816:20480; do
+        mkfs.fat -s 2 -F 16 --offset "${at%:*}" "$image" "${at#*:}" >/dev/null 2>&1 || fail "mkfs.fat"
+    done
+    printf '[boot loader]\r\ntimeout=30\r\ndefault=multi(0)disk(0)rdisk(0)partition(2)\\WINDOWS\r\n[operating systems]\r\nmulti(0)disk(0)rdisk(0)partition(2)\\WINDOWS="Microsoft Windows XP Professional" /fastdetect\r\nmulti(0)disk(0)rdisk(0)partition(3)\\WINDOWS="XP safe" /sos /fastdetect\r\n' >"$work/moved.ini"
+    mtools_ mcopy -i "$image@@$system_at" "$work/moved.ini" ::/BOOT.INI
+    xp_at=$((34816 * 512))
+    mtools_ mmd -i "$image@@$xp_at" ::/WINDOWS ::/WINDOWS/system32 ::/WINDOWS/system32/config
+    mtools_ mcopy -i "$image@@$xp_at" "$fixtures/drive/WINDOWS/system32/"* ::/WINDOWS/system32/
+    mtools_ mcopy -i "$image@@$xp_at" "$work/moved.ini" ::/WINDOWS/system32/config/SYSTEM
+    mtools_ mdir -i "$image@@$xp_at" ::/WINDOWS/system32/ntoskrnl.exe >/dev/null || fail "no kernel in the fixture"
+    start 110 36 "$image"
+    wait_for "Boot Line To Modify:"
+    key M-Space                    # the window menu
+    wait_for "Check Boot Paths..."
+    key b                          # Check &Boot Paths...
+    wait_for "does not exist on partition(2)"
+    expect_screen "A Windows folder was found at partition(3)"
+    screen >"$work/check-screen.txt"
+    key M-r                        # &Repair
+    wait_gone "does not exist on partition(2)"
+    expect_screen "1. boots: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS"
+    expect_screen "which boots."
+    screen >"$work/repaired-screen.txt"
+    key Enter                      # the check's OK
+    wait_gone "Check Boot Paths"
+    wait_for "multi(0)disk(0)rdisk(0)partition(3)"
+    click_on "OK"                  # the editor's OK
+    wait_for "Do you want to commit your changes to disk?"
+    key Enter
+    wait_exit
+    mtools_ mtype -i "$image@@$system_at" ::/BOOT.INI >"$work/BOOT.INI" || fail "no BOOT.INI"
+    sed -e '3s/partition(2)/partition(3)/' -e '5s/partition(2)/partition(3)/' "$work/moved.ini" >"$work/expected.ini"
+    same_file "$work/BOOT.INI" "$work/expected.ini"
+    ;;
+
 *)
     echo "unknown case: $case_name"
     exit 2
