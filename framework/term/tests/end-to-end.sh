@@ -702,7 +702,7 @@ disk-browse)
 
 disk-read-only)
     # An image the user may not write opens for viewing only: the program says so before its
-    # screen starts, and as for a drive folder the user can't change, the editor refuses to run.
+    # screen starts and again in it; an edit is shown as Apply makes it, OK commits nothing.
     [ "$(id -u)" != 0 ] || command -v setpriv >/dev/null || { echo "SKIP: root needs setpriv"; exit 77; }
     prepare 1
     make_disk "$work/disk.img" 0
@@ -713,7 +713,12 @@ disk-read-only)
     [ "$(id -u)" != 0 ] || run_as=65534  # nobody
     errors_to=$work/err
     start 110 36 "$work/disk.img"
-    wait_for "Tarnwick V1.0 needs Administrator Privileges in order to run"
+    wait_for "BOOT.INI is shown for viewing only"
+    key Enter
+    wait_for "Boot Line To Modify:"
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "for viewing only, so the changes were not"
     key Enter
     wait_exit
     grep -qF "opens for viewing only: you may not write to it." "$work/err" || fail "$(cat "$work/err")"
