@@ -81,8 +81,17 @@ ImagePlatform* DiskDrive::OpenDrive(std::size_t candidate, std::string& error) {
         error = "No such partition.";
         return nullptr;
     }
-    m_platform =
-        OpenImageVolume(LocationOf(m_disk, m_candidates[candidate].partition, false), error);
+    const disk::Partition& partition = m_candidates[candidate].partition;
+    m_platform = OpenImageVolume(LocationOf(m_disk, partition, false), error);
+    if (!m_platform && !m_disk.View().readOnly) {
+        // An NTFS volume that Windows left hibernated or unclean may not be written, but its
+        // BOOT.INI may be shown: opened read-only, it says why it refuses writes.
+        std::string ignored;
+        std::unique_ptr<ImagePlatform> viewer =
+            OpenImageVolume(LocationOf(m_disk, partition, true), ignored);
+        if (viewer && viewer->RefusesWrites())
+            m_platform = std::move(viewer);
+    }
     return m_platform.get();
 }
 

@@ -153,6 +153,12 @@ BOOL CBootEditDlg::OnInitDialog() {
         PresentNoLine();
     }
     WarnIfNoDefaultLine();
+    const std::string viewOnly = Platform().ViewOnlyReason();
+    if (!viewOnly.empty()) {
+        // Edits are still shown as Apply makes them, in the copy kept in memory.
+        AfxMessageBox(("BOOT.INI is shown for viewing only: " + viewOnly).c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
+    }
     return TRUE;
 }
 

@@ -1,7 +1,9 @@
 // Closing the editor: OK commits the staging file to C:\BOOT.INI after at least one Apply and the
-// user's confirmation; Cancel never writes it. Either way the editor ends.
+// user's confirmation, unless the drive is shown for viewing only; Cancel never writes it. Either
+// way the editor ends.
 #include "editor/BootEditDlg.h"
 #include "framework/App.h"
+#include "platform/Platform.h"
 #include "store/Commit.h"
 
 void CBootEditDlg::CloseStagingFile() {
@@ -14,7 +16,13 @@ void CBootEditDlg::CloseStagingFile() {
 
 void CBootEditDlg::OnOK() {
     CloseStagingFile();
-    if (m_bApplied) {
+    const std::string viewOnly = Platform().ViewOnlyReason();
+    if (m_bApplied && !viewOnly.empty()) {
+        AfxMessageBox(
+            ("BOOT.INI is shown for viewing only, so the changes were not committed: " + viewOnly)
+                .c_str(),
+            MB_OK | MB_ICONEXCLAMATION);
+    } else if (m_bApplied) {
         if (m_bStagingDamaged) {
             // The staging file may be torn: it must not become the boot loader's file.
             AfxMessageBox(

@@ -81,6 +81,9 @@ public:
     // The current user's access token: its group list, read whole. FALSE when no token can be
     // opened or read.
     virtual BOOL ReadTokenGroups(std::vector<TokenGroup>& groups) = 0;
+    // Why BOOT.INI may be shown but not written (a disk image the user may not write); empty
+    // where it may be written. The editor then shows the lines and never commits.
+    virtual std::string ViewOnlyReason() const { return std::string(); }
 
     // The Windows system directory (on Linux: the system32 folder of the Windows folder named by
     // the selected boot line, see SetWindowsFolderHint). FALSE when it can't be found.

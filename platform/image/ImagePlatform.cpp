@@ -112,6 +112,13 @@ bool ImagePlatform::WriteAllowed() const {
     return !IsViewOnly();
 }
 
+bool ImagePlatform::InMemoryStaging(const Found& found) const {
+    std::string upper;
+    for (const char c : found.volumePath)
+        upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return IsViewOnly() && upper == "/BOOT.TMP";
+}
+
 bool ImagePlatform::IsViewOnly() const {
     return m_where.readOnly || m_files->ReadOnly() || !m_viewOnlyReason.empty();
 }
@@ -186,6 +193,14 @@ bool ImagePlatform::RecoverInterruptedReplaces(std::string& error) {
 
 BOOL ImagePlatform::CopyFileTo(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
     Found source, copy;
+    if (Find(existing, source) && Find(target, copy) && InMemoryStaging(copy)) {
+        if (!source.IsPlainFile() || (failIfExists && m_stagingMade) ||
+            !m_files->Read(source.volumePath, m_stagingBytes))
+            return FALSE;
+        m_stagingMade = true;
+        m_stagingAttributes = source.attributes & kVolumeAttributeBits;
+        return TRUE;
+    }
     if (!WriteAllowed() || !Find(existing, source) || !Find(target, copy) ||
         !source.IsPlainFile() || !copy.parentExists) {
         return FALSE;
@@ -233,6 +248,11 @@ BOOL ImagePlatform::ReplaceFileSafely(LPCSTR source, LPCSTR target) {
 
 DWORD ImagePlatform::ReadFileAttributes(LPCSTR path) {
     Found found;
+    if (Find(path, found) && InMemoryStaging(found)) {
+        if (!m_stagingMade)
+            return INVALID_FILE_ATTRIBUTES;
+        return m_stagingAttributes == 0 ? FILE_ATTRIBUTE_NORMAL : m_stagingAttributes;
+    }
     if (!Find(path, found) || !found.exists)
         return INVALID_FILE_ATTRIBUTES;
     const DWORD attributes = found.attributes | (found.folder ? kDirectoryAttribute : 0);
@@ -241,6 +261,10 @@ DWORD ImagePlatform::ReadFileAttributes(LPCSTR path) {
 
 BOOL ImagePlatform::WriteFileAttributes(LPCSTR path, DWORD attributes) {
     Found found;
+    if (Find(path, found) && InMemoryStaging(found) && m_stagingMade) {
+        m_stagingAttributes = attributes & kVolumeAttributeBits;
+        return TRUE;
+    }
     if (!WriteAllowed() || !Find(path, found) || !found.exists || found.IsLink() ||
         found.volumePath == "/") {
         return FALSE;
@@ -251,12 +275,24 @@ BOOL ImagePlatform::WriteFileAttributes(LPCSTR path, DWORD attributes) {
 
 BOOL ImagePlatform::FileExists(LPCSTR path) {
     Found found;
+    if (Find(path, found) && InMemoryStaging(found))
+        return m_stagingMade ? TRUE : FALSE;
     return Find(path, found) && found.exists && !found.folder ? TRUE : FALSE;
 }
 
 std::unique_ptr<ITextStream> ImagePlatform::OpenTextStream(LPCSTR path) {
     Found found;
     std::string bytes;
+    if (Find(path, found) && InMemoryStaging(found)) {
+        if (!m_stagingMade || (m_stagingAttributes & FILE_ATTRIBUTE_READONLY))
+            return nullptr;
+        std::string* staging = &m_stagingBytes;
+        return std::make_unique<VolumeTextStream>(m_stagingBytes,
+                                                  [staging](const std::string& content) {
+                                                      *staging = content;
+                                                      return true;
+                                                  });
+    }
     if (!WriteAllowed() || !Find(path, found) || !found.IsPlainFile() ||
         (found.attributes & FILE_ATTRIBUTE_READONLY) || !m_files->Read(found.volumePath, bytes)) {
         return nullptr;
@@ -274,6 +310,10 @@ std::unique_ptr<ITextStream> ImagePlatform::OpenTextStream(LPCSTR path) {
 BOOL ImagePlatform::ReadWholeFile(LPCSTR path, std::string& bytes) {
     Found found;
     bytes.clear();
+    if (Find(path, found) && InMemoryStaging(found)) {
+        bytes = m_stagingBytes;
+        return m_stagingMade ? TRUE : FALSE;
+    }
     return Find(path, found) && found.IsPlainFile() && m_files->Read(found.volumePath, bytes)
                ? TRUE
                : FALSE;
@@ -295,8 +335,10 @@ LockOutcome ImagePlatform::LockExclusively(LPCSTR, std::unique_ptr<IExclusiveLoc
 }
 
 BOOL ImagePlatform::ReadTokenGroups(std::vector<TokenGroup>& groups) {
+    // A volume opened for viewing only is shown to anyone who may read it; the editor then never
+    // commits.
     groups = StandInTokenGroups(
-        WriteAllowed() && faccessat(AT_FDCWD, m_where.rawPath.c_str(), W_OK, AT_EACCESS) == 0);
+        IsViewOnly() || faccessat(AT_FDCWD, m_where.rawPath.c_str(), W_OK, AT_EACCESS) == 0);
     return TRUE;
 }
 

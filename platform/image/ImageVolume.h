@@ -71,7 +71,9 @@ public:
     // Windows left hibernated or unclean when it was opened read-only; ViewOnlyReason says why in
     // words a user understands.
     bool IsViewOnly() const;
-    std::string ViewOnlyReason() const;
+    std::string ViewOnlyReason() const override;
+    // Whether the file system itself refuses writes (hibernated, unclean), whatever the location.
+    bool RefusesWrites() const { return !m_viewOnlyReason.empty(); }
 
     // What the open found of a replacement that a crash cut short, and what it did ("BOOT.INI: the
     // new file was put in place"); empty when there was none.
@@ -128,6 +130,9 @@ private:
     struct Found;
     bool Find(LPCSTR programPath, Found& found);
     bool WriteAllowed() const;
+    // View only, C:\BOOT.TMP is kept in memory: the editor's staging copy works as on a
+    // writable volume, and nothing reaches the image.
+    bool InMemoryStaging(const Found& found) const;
 
     VolumeLocation m_where;
     std::unique_ptr<VolumeFiles> m_files;
@@ -136,6 +141,9 @@ private:
     HostProfileStore m_profiles;
     std::function<bool(VolumeReplaceStep)> m_replaceStepHook;
     std::vector<std::string> m_recoveryNotes;
+    bool m_stagingMade = false;
+    std::string m_stagingBytes;
+    DWORD m_stagingAttributes = 0;
 };
 
 // Opens the NTFS or FAT file system at the location; null with a message in words a user

@@ -277,6 +277,105 @@ expect_committed() {
     fsck.fat -n "$work/winxp.part" >"$work/fsck.log" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.log")"
 }
 
+# The image matrix: one partition file per file system (BOOT.INI read-only, hidden and system;
+# WINDOWS\system32 with the kernel and HAL), put into a disk under each partition table, opened,
+# edited (Debug over COM2 at 115200), committed, and checked with the file system's own tools.
+# TARNWICK_NTFS_FIXTURE names the helper that fills an NTFS partition file.
+matrix_sectors() {  # the partition's length in sectors: FAT32 needs 65525 clusters
+    case $1 in fat32) echo 81920 ;; *) echo 32768 ;; esac
+}
+make_partition() {  # FS FILE
+    local fs=$1 part=$2 tool
+    for tool in sfdisk mkfs.fat mcopy mattrib mmd mtype fsck.fat mkntfs ntfscat ntfsinfo ntfsfix; do
+        command -v "$tool" >/dev/null || { echo "SKIP: needs $tool"; exit 77; }
+    done
+    [ -x "${TARNWICK_NTFS_FIXTURE:-}" ] || { echo "SKIP: needs the NTFS fixture helper"; exit 77; }
+    rm -f "$part"
+    truncate -s $(($(matrix_sectors "$fs") * 512)) "$part"
+    case $fs in
+    fat16 | fat32)
+        mkfs.fat -F "${fs#fat}" -s 1 -n WINXP "$part" >/dev/null 2>&1 || fail "mkfs.fat $fs"
+        mtools_ mcopy -i "$part" "$fixtures/drive/BOOT.INI" ::/BOOT.INI
+        mtools_ mattrib -i "$part" +r +h +s ::/BOOT.INI
+        mtools_ mmd -i "$part" ::/WINDOWS ::/WINDOWS/system32
+        mtools_ mcopy -i "$part" "$fixtures/drive/WINDOWS/system32/"* ::/WINDOWS/system32/
+        ;;
+    ntfs)
+        mkntfs -F -Q -q -p 4096 -H 255 -S 63 -L WINXP "$part" >/dev/null 2>&1 || fail "mkntfs"
+        "$TARNWICK_NTFS_FIXTURE" "$part" put /BOOT.INI "$fixtures/drive/BOOT.INI" \
+            attrib /BOOT.INI 7 mkdir /WINDOWS mkdir /WINDOWS/system32 \
+            put /WINDOWS/system32/ntoskrnl.exe "$fixtures/drive/WINDOWS/system32/ntoskrnl.exe" \
+            put /WINDOWS/system32/hal.dll "$fixtures/drive/WINDOWS/system32/hal.dll" ||
+            fail "ntfs-fixture"
+        ;;
+    esac
+}
+matrix_offset() {  # TABLE: the partition's first sector
+    case $1 in none) echo 0 ;; logical) echo 6144 ;; *) echo 4096 ;; esac
+}
+make_matrix_disk() {  # TABLE FS PARTITION-FILE IMAGE
+    local table=$1 fs=$2 part=$3 image=$4 size type guid at
+    size=$(matrix_sectors "$fs")
+    at=$(matrix_offset "$table")
+    case $fs in fat16) type=6 ;; fat32) type=c ;; ntfs) type=7 ;; esac
+    guid=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7
+    rm -f "$image"
+    truncate -s $(((at + size + 4096) * 512)) "$image"
+    case $table in
+    mbr) printf 'label: dos\nstart=4096, size=%s, type=%s\n' "$size" "$type" | sfdisk -q "$image" ;;
+    logical)
+        printf 'label: dos\nstart=2048, size=1024, type=83\nstart=4096, size=%s, type=f\nstart=%s, size=%s, type=%s\n' \
+            $((size + 2048 + 2048)) "$at" "$size" "$type" | sfdisk -q "$image"
+        ;;
+    gpt) printf 'label: gpt\nstart=4096, size=%s, type=%s\n' "$size" "$guid" | sfdisk -q "$image" ;;
+    none) ;;
+    esac
+    dd if="$part" of="$image" bs=512 seek="$at" conv=notrunc,sparse status=none
+}
+expect_committed_on() {  # FS PARTITION-FILE WHAT
+    local fs=$1 part=$2 what=$3 flags
+    case $fs in
+    fat16 | fat32)
+        mtools_ mtype -i "$part" ::/BOOT.INI >"$work/BOOT.INI" || fail "$what: no BOOT.INI"
+        mtools_ mtype -i "$part" ::/BOOT.BAK >"$work/BOOT.BAK" || fail "$what: no BOOT.BAK"
+        flags=$(mtools_ mattrib -i "$part" ::/BOOT.INI | awk '{ print $1 }')
+        [ "$flags" = SHR ] || fail "$what: BOOT.INI has the attributes \"$flags\", not SHR"
+        flags=$(mtools_ mattrib -i "$part" ::/BOOT.BAK | awk '{ print (NF > 1 ? $1 : "") }')
+        [[ "$flags" != *[RHS]* ]] || fail "$what: BOOT.BAK has the attributes \"$flags\""
+        fsck.fat -n "$part" >"$work/fsck.log" 2>&1 || fail "$what: fsck.fat: $(cat "$work/fsck.log")"
+        ;;
+    ntfs)
+        ntfscat "$part" /BOOT.INI >"$work/BOOT.INI" 2>/dev/null || fail "$what: no BOOT.INI"
+        ntfscat "$part" /BOOT.BAK >"$work/BOOT.BAK" 2>/dev/null || fail "$what: no BOOT.BAK"
+        # The first "File attributes" line is the standard information's, the one Windows reads.
+        flags=$(ntfsinfo -F /BOOT.INI "$part" 2>/dev/null | grep -m1 "File attributes:" || true)
+        [[ "$flags" == *"READONLY HIDDEN SYSTEM"* ]] ||
+            fail "$what: BOOT.INI should be read-only, hidden and system: $flags"
+        flags=$(ntfsinfo -F /BOOT.BAK "$part" 2>/dev/null | grep -m1 "File attributes:" || true)
+        [[ "$flags" == *"(0x00000000)"* || "$flags" == *"ARCHIVE (0x00000020)"* ]] ||
+            fail "$what: BOOT.BAK should have none of read-only, hidden and system: $flags"
+        ntfsfix -n "$part" >"$work/fsck.log" 2>&1 || fail "$what: ntfsfix -n: $(cat "$work/fsck.log")"
+        ;;
+    esac
+    cmp -s "$work/BOOT.INI" "$fixtures/expected/debug-com2.ini" || fail "$what: BOOT.INI is not the edit"
+    cmp -s "$work/BOOT.BAK" "$fixtures/drive/BOOT.INI" || fail "$what: BOOT.BAK is not the old file"
+}
+# Runs the whole job on IMAGE (of TABLE, holding FS) and checks the partition cut from RAW, which
+# is IMAGE itself or what converts it back.
+matrix_job() {  # TABLE FS IMAGE WHAT [FORMAT]
+    local table=$1 fs=$2 image=$3 what=$4 format=${5:-} raw=$3 at
+    start 110 36 "$image"
+    commit_debug_com2
+    if [ -n "$format" ]; then
+        raw=$work/back.raw
+        qemu-img convert -O raw "$image" "$raw" || fail "$what: qemu-img convert"
+    fi
+    at=$(matrix_offset "$table")
+    dd if="$raw" of="$work/cut.part" bs=512 skip="$at" count="$(matrix_sectors "$fs")" status=none
+    expect_committed_on "$fs" "$work/cut.part" "$what"
+    echo "ok: $what"
+}
+
 case "$case_name" in
 opening)
     prepare 1
@@ -655,7 +754,9 @@ disk-image)
     make_disk "$work/disk.img" 1
     start 110 36 "$work/disk.img"
     wait_for "Edit which partition? [1-2, q to quit]:"
-    expect_screen "Partitions of $work/disk.img that hold a BOOT.INI:"
+    # The heading names the image by its whole path, which a deep build folder wraps.
+    screen | tr -d '\n' | grep -qF "Partitions of $work/disk.img that hold a BOOT.INI:" ||
+        fail "expected the heading of the choice on the screen"
     expect_screen '1  partition(1)  FAT16  "SYSTEM"  8.0 MiB'
     expect_screen '2  partition(3)  FAT16  "WINXP"  10.0 MiB'
     screen >"$work/choice-screen.txt"
@@ -702,7 +803,7 @@ disk-browse)
 
 disk-read-only)
     # An image the user may not write opens for viewing only: the program says so before its
-    # screen starts, and as for a drive folder the user can't change, the editor refuses to run.
+    # screen starts and again in it; an edit is shown as Apply makes it, OK commits nothing.
     [ "$(id -u)" != 0 ] || command -v setpriv >/dev/null || { echo "SKIP: root needs setpriv"; exit 77; }
     prepare 1
     make_disk "$work/disk.img" 0
@@ -713,11 +814,51 @@ disk-read-only)
     [ "$(id -u)" != 0 ] || run_as=65534  # nobody
     errors_to=$work/err
     start 110 36 "$work/disk.img"
-    wait_for "Tarnwick V1.0 needs Administrator Privileges in order to run"
+    wait_for "BOOT.INI is shown for viewing only"
+    key Enter
+    wait_for "Boot Line To Modify:"
+    tick_debug_com2_on_second_line
+    key Enter
+    wait_for "for viewing only, so the changes were not"
     key Enter
     wait_exit
     grep -qF "opens for viewing only: you may not write to it." "$work/err" || fail "$(cat "$work/err")"
     same_file "$work/disk.img" "$work/before.img"
+    ;;
+
+disk-matrix-tables)
+    # Every partition table with every file system, on raw images.
+    prepare 1
+    for fs in fat16 fat32 ntfs; do
+        make_partition "$fs" "$work/$fs.part"
+        for table in mbr logical gpt none; do
+            make_matrix_disk "$table" "$fs" "$work/$fs.part" "$work/disk.img"
+            matrix_job "$table" "$fs" "$work/disk.img" "$table $fs"
+        done
+    done
+    ;;
+
+disk-matrix-containers)
+    # Every container format with every file system, on an MBR disk (GPT for VHDX).
+    command -v qemu-img >/dev/null && command -v qemu-storage-daemon >/dev/null && [ -c /dev/fuse ] ||
+        { echo "SKIP: needs qemu-img, qemu-storage-daemon and /dev/fuse"; exit 77; }
+    prepare 1
+    for fs in fat16 fat32 ntfs; do
+        make_partition "$fs" "$work/$fs.part"
+        for format in vhd-fixed vhd-dynamic qcow2 vdi vmdk vhdx; do
+            table=mbr
+            [ "$format" != vhdx ] || table=gpt
+            make_matrix_disk "$table" "$fs" "$work/$fs.part" "$work/disk.raw"
+            case $format in
+            vhd-fixed) options=(-O vpc -o subformat=fixed) ;;
+            vhd-dynamic) options=(-O vpc -o subformat=dynamic) ;;
+            *) options=(-O "$format") ;;
+            esac
+            qemu-img convert "${options[@]}" "$work/disk.raw" "$work/disk.$format" ||
+                fail "qemu-img convert to $format"
+            matrix_job "$table" "$fs" "$work/disk.$format" "$format $table $fs" "$format"
+        done
+    done
     ;;
 
 disk-refusals)

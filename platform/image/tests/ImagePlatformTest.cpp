@@ -154,11 +154,32 @@ TEST_P(ImageVolumeTest, AReadOnlyLocationChangesNothing) {
         ASSERT_TRUE(platform);
         EXPECT_TRUE(platform->IsViewOnly());
         EXPECT_NE(platform->ViewOnlyReason().find("reading only"), std::string::npos);
-        EXPECT_FALSE(HasAdministrators(*platform));
+        // Anyone who may read the image may view it: the editor starts, and never commits.
+        EXPECT_TRUE(HasAdministrators(*platform));
         std::string bytes;
         EXPECT_TRUE(platform->ReadWholeFile("C:\\BOOT.INI", bytes));
         EXPECT_EQ(bytes, kBootIni);
-        EXPECT_FALSE(platform->CopyFileTo("C:\\BOOT.INI", "C:\\BOOT.TMP", FALSE));
+
+        // The staging copy lives in memory: made, edited and read back as on a writable volume.
+        EXPECT_FALSE(platform->FileExists("C:\\BOOT.TMP"));
+        ASSERT_TRUE(platform->CopyFileTo("C:\\BOOT.INI", "C:\\boot.tmp", FALSE));
+        EXPECT_EQ(platform->ReadFileAttributes("C:\\BOOT.TMP") & 0x7, 0x7u);
+        EXPECT_FALSE(platform->OpenTextStream("C:\\BOOT.TMP")) << "still read-only";
+        ASSERT_TRUE(platform->WriteFileAttributes("C:\\BOOT.TMP", FILE_ATTRIBUTE_NORMAL));
+        std::unique_ptr<ITextStream> stream = platform->OpenTextStream("C:\\BOOT.TMP");
+        ASSERT_TRUE(stream);
+        ASSERT_TRUE(stream->Rewind() && stream->Truncate());
+        ASSERT_TRUE(stream->WriteLine("[boot loader]") && stream->WriteLine("timeout=5"));
+        ASSERT_TRUE(stream->Flush());
+        stream.reset();
+        EXPECT_TRUE(platform->ReadWholeFile("C:\\BOOT.TMP", bytes));
+        EXPECT_EQ(bytes, "[boot loader]\r\ntimeout=5\r\n");
+        EXPECT_FALSE(platform->ReplaceFileSafely("C:\\BOOT.TMP", "C:\\BOOT.INI"));
+        EXPECT_FALSE(platform->CopyFileTo("C:\\BOOT.TMP", "C:\\BOOT.BAK", FALSE));
+        std::vector<VolumeFolderEntry> root;
+        ASSERT_TRUE(platform->ListFolder("C:\\", root));
+        EXPECT_EQ(Names(root), (std::vector<std::string>{"BOOT.INI", "WINDOWS/"}));
+
         EXPECT_FALSE(platform->WriteFileAttributes("C:\\BOOT.INI", FILE_ATTRIBUTE_NORMAL));
         EXPECT_FALSE(platform->ReplaceFileSafely("C:\\WINDOWS\\system32\\hal.dll", "C:\\X.DLL"));
         EXPECT_FALSE(platform->OpenTextStream("C:\\WINDOWS\\system32\\hal.dll"));
