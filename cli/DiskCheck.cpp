@@ -82,6 +82,13 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::ostream& out
             err << program << " check: " << first << ": no BOOT.INI can be read there\n";
             return kExitFileFailure;
         }
+        // Without its disk the lines are still listed, each saying it can't be checked.
+        std::optional<unsigned long> systemPartition;
+        if (disks.OpenMounted(first, systemPartition, error))
+            machine = disks.Machine(systemPartition);
+        else
+            err << program << " check: the disk behind " << first
+                << " can't be read: " << error << "\n";
     } else {
         disk::DiskOpenOptions options;
         options.readOnly = true;

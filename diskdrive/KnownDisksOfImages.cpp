@@ -1,5 +1,7 @@
 #include "diskdrive/KnownDisksOfImages.h"
 
+#include "disk/linux/MountedDisk.h"
+
 namespace {
 
 // A read-only NTFS or FAT volume: check paths ("WINDOWS\system32") are drive C: paths there.
@@ -114,5 +116,20 @@ bool CheckedDisks::Open(const disk::DiskContext& first, const std::vector<std::s
     if (!Open(others, error))
         return false;
     m_disks.insert(m_disks.begin(), &first);
+    return true;
+}
+
+bool CheckedDisks::OpenMounted(const std::string& folder,
+                               std::optional<unsigned long>& systemPartition, std::string& error) {
+    systemPartition.reset();
+    const std::optional<disk::MountedDisk> mounted = disk::FindMountedDisk(folder, error);
+    if (!mounted || !Open({mounted->diskPath}, error))
+        return false;
+    if (mounted->wholeDisk)
+        return true;
+    for (const disk::Partition& partition : m_disks.front()->Layout().partitions) {
+        if (partition.start == mounted->partitionStart)
+            systemPartition = partition.number;
+    }
     return true;
 }

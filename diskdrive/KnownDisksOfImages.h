@@ -29,6 +29,11 @@ public:
     // Takes a disk opened elsewhere (the editor's) as rdisk(0); the rest are opened here.
     bool Open(const disk::DiskContext& first, const std::vector<std::string>& others,
               std::string& error);
+    // Opens the disk behind a folder that is a mounted partition as rdisk(0); systemPartition is
+    // the partition mounted there (none when the file system fills the disk). False with why the
+    // disk can't be read.
+    bool OpenMounted(const std::string& folder, std::optional<unsigned long>& systemPartition,
+                     std::string& error);
 
     const std::vector<const disk::DiskContext*>& Disks() const { return m_disks; }
     bootcheck::Machine Machine(std::optional<unsigned long> systemPartition) const {

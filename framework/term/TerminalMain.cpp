@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,18 @@ int main(int argc, char* argv[]) {
         machine = [&checkedDisks, systemPartition] {
             return checkedDisks.Machine(systemPartition);
         };
+    } else {
+        // A folder that is a mounted partition is checked on the disk behind it.
+        std::string error;
+        std::optional<unsigned long> systemPartition;
+        if (checkedDisks.OpenMounted(driveFolder, systemPartition, error)) {
+            machine = [&checkedDisks, systemPartition] {
+                return checkedDisks.Machine(systemPartition);
+            };
+        } else {
+            std::cerr << "tarnwick: the disk behind " << driveFolder
+                      << " can't be read: " << error << "\n";
+        }
     }
 
     // What is wrong with the drive is told first, also without a terminal; the editor needs one.

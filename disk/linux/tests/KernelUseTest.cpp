@@ -10,10 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "disk/linux/DiskContext.h"
+#include "disk/linux/MountedDisk.h"
 #include "disk/linux/tests/TestImages.h"
 
 namespace disk {
@@ -197,6 +199,58 @@ TEST(RealLoopDevices, TheDeviceOpensAndTheImageIsRefusedWhileTheKernelHasIt) {
     EXPECT_EQ(status.error, DiskError::kMounted);
     EXPECT_NE(status.message.find("is mounted at " + mountPoint), std::string::npos)
         << status.message;
+}
+
+// Mounted partitions of real loop devices, where the machine allows them: one attached at its
+// offset leads to that loop device (its backing file is not the disk), one of a loop device
+// attached with its partitions (losetup -P) to the image and the partition's first byte.
+TEST(RealLoopDevices, AMountedPartitionLeadsToItsDisk) {
+    if (geteuid() != 0 || access("/dev/loop-control", F_OK) != 0)
+        GTEST_SKIP() << "needs root and loop devices";
+    ScratchFolder folder;
+    const std::string image = folder.File("disk.img");
+    ASSERT_TRUE(MakeImage(image, 32,
+                          "label: dos\nstart=2048, size=8192, type=6\n"
+                          "start=10240, size=16384, type=83\n") &&
+                MakeFat(image, 2048, 8192, "SYSTEM") &&
+                RunShell("mkfs.ext2 -q -F -E offset=" + std::to_string(10240 * 512) + " '" + image +
+                         "' 8M"));
+    const std::string mountPoint = folder.File("mnt");
+    ASSERT_EQ(mkdir(mountPoint.c_str(), 0700), 0);
+    std::string error;
+    EXPECT_FALSE(FindMountedDisk(mountPoint, error));
+    EXPECT_EQ(error, "it is not a mount point");
+
+    {
+        Undo undo;
+        std::string partition;
+        if (!RunShellOutput("losetup -f --show -o " + std::to_string(10240 * 512) +
+                                " --sizelimit " + std::to_string(16384 * 512) + " '" + image + "'",
+                            partition))
+            GTEST_SKIP() << "losetup can't attach the image here";
+        undo.Add("losetup -d " + partition);
+        if (!RunShell("mount -t ext2 " + partition + " '" + mountPoint + "'"))
+            GTEST_SKIP() << "the kernel does not mount ext2 here";
+        undo.Add("umount '" + mountPoint + "'");
+        const std::optional<MountedDisk> found = FindMountedDisk(mountPoint, error);
+        ASSERT_TRUE(found) << error;
+        EXPECT_EQ(found->diskPath, partition);
+        EXPECT_TRUE(found->wholeDisk);
+    }
+
+    Undo undo;
+    std::string loop;
+    ASSERT_TRUE(RunShellOutput("losetup -P -f --show '" + image + "'", loop));
+    undo.Add("losetup -d " + loop);
+    if (access((loop + "p2").c_str(), F_OK) != 0)
+        GTEST_SKIP() << "the kernel shows no partitions of loop devices here";
+    ASSERT_TRUE(RunShell("mount -t ext2 " + loop + "p2 '" + mountPoint + "'"));
+    undo.Add("umount '" + mountPoint + "'");
+    const std::optional<MountedDisk> found = FindMountedDisk(mountPoint, error);
+    ASSERT_TRUE(found) << error;
+    EXPECT_TRUE(std::filesystem::equivalent(found->diskPath, image)) << found->diskPath;
+    EXPECT_EQ(found->partitionStart, 10240u * 512);
+    EXPECT_FALSE(found->wholeDisk);
 }
 
 }  // namespace
