@@ -87,8 +87,8 @@ int RunCheckCommand(const std::vector<std::string>& arguments, std::ostream& out
         if (disks.OpenMounted(first, systemPartition, error))
             machine = disks.Machine(systemPartition);
         else
-            err << program << " check: the disk behind " << first
-                << " can't be read: " << error << "\n";
+            err << program << " check: the disk behind " << first << " can't be read: " << error
+                << "\n";
     } else {
         disk::DiskOpenOptions options;
         options.readOnly = true;

@@ -3,6 +3,8 @@
 // of partition where several hold a BOOT.INI. What an image holds afterwards is read with mtools.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -111,6 +113,24 @@ TEST_F(DiskCommands, CheckJsonOnTwoDisks) {
     EXPECT_EQ(check["lines"][3]["reason"],
               "Boots: partition(1)\\WINNT on rdisk(1) holds ntoskrnl.exe and hal.dll.");
     EXPECT_EQ(check["default"]["verdict"], "fails");
+}
+
+// A folder that is no mount point has no disk behind it: the lines still say they can't be
+// checked, and one line tells why.
+TEST_F(DiskCommands, CheckOnAFolderWithoutADiskSaysWhy) {
+    const std::string drive = folder_.File("drive");
+    ASSERT_EQ(mkdir(drive.c_str(), 0700), 0);
+    std::ofstream(drive + "/BOOT.INI", std::ios::binary)
+        << "[boot loader]\r\ntimeout=30\r\n"
+           "default=multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS\r\n"
+           "[operating systems]\r\n"
+           "multi(0)disk(0)rdisk(0)partition(1)\\WINDOWS=\"XP\"\r\n";
+    const Outcome outcome = Check({"check", drive});
+    EXPECT_EQ(outcome.status, 0);  // a line that can't be checked does not fail
+    EXPECT_EQ(outcome.err, "tarnwick check: the disk behind " + drive +
+                               " can't be read: it is not a mount point\n");
+    EXPECT_NE(outcome.out.find("rdisk(0) can't be checked: no disk was given."), std::string::npos)
+        << outcome.out;
 }
 
 TEST_F(DiskCommands, CheckRefusals) {

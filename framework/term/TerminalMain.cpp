@@ -147,8 +147,8 @@ int main(int argc, char* argv[]) {
                 return checkedDisks.Machine(systemPartition);
             };
         } else {
-            std::cerr << "tarnwick: the disk behind " << driveFolder
-                      << " can't be read: " << error << "\n";
+            std::cerr << "tarnwick: the disk behind " << driveFolder << " can't be read: " << error
+                      << "\n";
         }
     }
 
