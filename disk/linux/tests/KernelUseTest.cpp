@@ -144,6 +144,16 @@ private:
     std::vector<std::string> commands_;
 };
 
+// The disk of the real loop device tests: partition(1) FAT16, partition(2) ext2 at sector 10240.
+bool MakeFatAndExt2Disk(const std::string& image) {
+    return MakeImage(image, 32,
+                     "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=8192, type=6\n"
+                     "start=10240, size=16384, type=83\n") &&
+           MakeFat(image, 2048, 8192, "SYSTEM") &&
+           RunShell("mkfs.ext2 -q -F -E offset=" + std::to_string(10240 * 512) + " '" + image +
+                    "' 8M");
+}
+
 // The kernel's own loop devices and a real mount, where the machine allows them (root, loop
 // devices, ext2 in the kernel); skipped elsewhere. The disk: partition(1) FAT16, partition(2)
 // ext2.
@@ -152,12 +162,7 @@ TEST(RealLoopDevices, TheDeviceOpensAndTheImageIsRefusedWhileTheKernelHasIt) {
         GTEST_SKIP() << "needs root and loop devices";
     ScratchFolder folder;
     const std::string image = folder.File("disk.img");
-    ASSERT_TRUE(MakeImage(image, 32,
-                          "label: dos\nlabel-id: 0x8b467c12\nstart=2048, size=8192, type=6\n"
-                          "start=10240, size=16384, type=83\n") &&
-                MakeFat(image, 2048, 8192, "SYSTEM") &&
-                RunShell("mkfs.ext2 -q -F -E offset=" + std::to_string(10240 * 512) + " '" + image +
-                         "' 8M"));
+    ASSERT_TRUE(MakeFatAndExt2Disk(image));
     Undo undo;
     std::string whole;
     if (!RunShellOutput("losetup -f --show '" + image + "'", whole))
@@ -209,12 +214,7 @@ TEST(RealLoopDevices, AMountedPartitionLeadsToItsDisk) {
         GTEST_SKIP() << "needs root and loop devices";
     ScratchFolder folder;
     const std::string image = folder.File("disk.img");
-    ASSERT_TRUE(MakeImage(image, 32,
-                          "label: dos\nstart=2048, size=8192, type=6\n"
-                          "start=10240, size=16384, type=83\n") &&
-                MakeFat(image, 2048, 8192, "SYSTEM") &&
-                RunShell("mkfs.ext2 -q -F -E offset=" + std::to_string(10240 * 512) + " '" + image +
-                         "' 8M"));
+    ASSERT_TRUE(MakeFatAndExt2Disk(image));
     const std::string mountPoint = folder.File("mnt");
     ASSERT_EQ(mkdir(mountPoint.c_str(), 0700), 0);
     std::string error;
