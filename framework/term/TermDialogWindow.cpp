@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <vector>
 
 #include "framework/App.h"
 #include "framework/Dialog.h"
@@ -415,8 +416,17 @@ void TermDialogWindow::SetStaticText(Control& control) {
     // Wrapped for the label's width, as the template's texts are.
     std::string wrapped;
     const int width = static_cast<int>(std::max<std::size_t>(control.widget->getWidth(), 1));
-    for (const std::string& line : WrapText(control.text, width))
+    std::vector<std::string> lines = WrapText(control.text, width);
+    // The label draws only the rows and columns its text has: a shorter text than the one before
+    // would leave the old one's end on the screen, so every row of the label is written whole.
+    const std::size_t rows = std::max<std::size_t>(control.widget->getHeight(), 1);
+    if (lines.size() < rows)
+        lines.resize(rows);
+    for (std::string& line : lines) {
+        if (line.size() < static_cast<std::size_t>(width))
+            line.append(static_cast<std::size_t>(width) - line.size(), ' ');
         wrapped += (wrapped.empty() ? "" : "\n") + line;
+    }
     static_cast<finalcut::FLabel*>(control.widget)->setText(ToWidgetText(wrapped));
 }
 

@@ -918,6 +918,7 @@ disk-check-repair)
     screen >"$work/check-screen.txt"
     key M-r                        # &Repair
     wait_gone "does not exist on partition(2)"
+    wait_gone "Repair writes:"     # the longer verdict before it leaves nothing behind
     expect_screen "1. boots: multi(0)disk(0)rdisk(0)partition(3)\\WINDOWS"
     expect_screen "which boots."
     screen >"$work/repaired-screen.txt"
